@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/hid_backend.h"
+#include "platform/hid_report_descriptor.h"
 
 namespace talmi {
 
@@ -59,11 +60,8 @@ struct HidDataItem {
   int32_t scaledValue = 0;
 };
 
-inline constexpr int32_t kHidStatusSuccess = 0x00110000;
 inline constexpr uint32_t kHidInfinite = 0xFFFFFFFF;
 inline constexpr size_t kHidMaxPathChars = 260;  // with the terminator
-
-enum class HidReportType { Input = 0, Output = 1, Feature = 2 };
 
 class CHidDevice {
  public:

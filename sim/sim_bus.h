@@ -12,6 +12,7 @@
 //   RegisterSimBus(bus);                        // serve "sim:" nodes
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -54,6 +55,9 @@ struct SimFrame {
   std::chrono::steady_clock::time_point at;
 };
 
+// Output reports a node keeps for inspection; older ones are forgotten
+// (the count keeps going) so that a long demo run stays bounded.
+inline constexpr size_t kSimReceivedLimit = 65536;
 // Input reports a connection holds before they are dropped (as hidraw does).
 inline constexpr size_t kSimInputQueueLimit = 64;
 // With pacing on, one report per direction per this interval.
@@ -84,8 +88,9 @@ class CSimNode : public std::enable_shared_from_this<CSimNode> {
   void SendInput(std::span<const uint8_t> report, int delayMs = 0);
 
   // Every output report received while plugged, in order (also rejected
-  // and faulted ones).
+  // and faulted ones); the last kSimReceivedLimit of them.
   [[nodiscard]] std::vector<SimFrame> ReceivedFrames() const;
+  // All reports received since the last ClearReceived.
   [[nodiscard]] size_t ReceivedCount() const;
   void ClearReceived();
   // Waits until at least count reports have been received; false on time-out.
@@ -109,7 +114,8 @@ class CSimNode : public std::enable_shared_from_this<CSimNode> {
 
   void MarkPlugged();
   int Write(CSimConnection& conn, const uint8_t* buf, size_t len, int timeoutMs, int abortFd);
-  void Attach(CSimConnection* conn);
+  bool Attach(CSimConnection* conn);
+  void RecordLocked(const uint8_t* buf, size_t len);
   void Detach(CSimConnection* conn);
   void DeliverLocked(SimInput input);
   void UnplugLocked();
@@ -124,7 +130,8 @@ class CSimNode : public std::enable_shared_from_this<CSimNode> {
   std::chrono::steady_clock::time_point nextOutput_{};
   std::chrono::steady_clock::time_point lastInput_{};
   std::vector<CSimConnection*> connections_;
-  std::vector<SimFrame> received_;
+  std::deque<SimFrame> received_;
+  uint64_t receivedTotal_ = 0;
   uint64_t rejected_ = 0;
 };
 

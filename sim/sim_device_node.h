@@ -52,6 +52,8 @@ class CSimDeviceNode : public CSimNode {
   virtual bool Route(std::span<const uint8_t> frame, std::array<uint8_t, kSimFrameSize>& reply);
   // Extra latency of this link (radio).
   [[nodiscard]] virtual int LinkDelayLocked() const { return 0; }
+  // Counts a fault down; true when it applies to this frame.
+  static bool Take(int& counter);
 
  private:
   struct StatusFault {
@@ -59,7 +61,6 @@ class CSimDeviceNode : public CSimNode {
     int remaining = 0;  // frames of that command still to pass
     uint8_t status = 0;
   };
-  static bool Take(int& counter);
 
   std::shared_ptr<CSimFirmware> firmware_;
   int noReply_ = 0;

@@ -110,10 +110,17 @@ class CHidDevice {
   }
 
  private:
-  struct Collection;  // the parsed description of the opened collection
+  // The opened collection: its node's description, the parsed collection,
+  // the connection and the abort eventfd of this open. Shared with a waiting
+  // call so that Close from another thread never frees it under that call.
+  struct Session;
 
   int Transfer(bool isRead, uint8_t* buffer, uint32_t length, uint32_t* count,
                uint32_t timeoutMs);
+  int ReadFiltered(const Session& s, uint8_t* buffer, uint32_t length, uint32_t* count,
+                   uint32_t timeoutMs);
+  void BuildDescription(const HidNodeInfo& info, const HidTopCollection& top);
+  bool AddPath(std::string path);
 
   // Enumeration
   std::vector<std::unique_ptr<char[]>> paths_;
@@ -128,10 +135,9 @@ class CHidDevice {
   bool shareReadOnly_ = false;
   std::string path_;
 
-  // The open node and the description of the collection.
+  // The open collection and its description.
   mutable std::mutex lock_;
-  std::shared_ptr<IHidConnection> connection_;
-  std::shared_ptr<const Collection> collection_;
+  std::shared_ptr<Session> session_;
   HidAttributes attributes_;
   HidCaps caps_;
   std::vector<HidDataItem> items_[3];
@@ -139,9 +145,7 @@ class CHidDevice {
   uint16_t interfaceNumber_ = 0;
   uint16_t collectionNumber_ = 0;
 
-  // Abort: an eventfd that Close signals; in-progress flags tell it whether
-  // a waiting call exists.
-  int abortFd_ = -1;
+  // Whether a call waits; Close signals the session's abort fd in any case.
   std::atomic<bool> readInProgress_{false};
   std::atomic<bool> writeInProgress_{false};
 };

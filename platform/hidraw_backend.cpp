@@ -366,17 +366,15 @@ std::unique_ptr<IHidConnection> HidrawBackend::Open(const std::string& node, boo
   const int access = readAccess && writeAccess ? O_RDWR : (readAccess ? O_RDONLY : O_WRONLY);
   const int fd = ::open(node.c_str(), access | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return nullptr;
-  const bool isTty = ::isatty(fd) == 1;
+  // A real hidraw node refuses terminal ioctls. The test bed's emulated node
+  // is a pseudo-terminal: a byte stream whose reports are cut out by the
+  // descriptor's lengths, so there the descriptor must be sound. (isatty()
+  // is not asked: the test bed's preload answers it for emulated nodes.)
+  termios tio {};
+  const bool isTty = ::tcgetattr(fd, &tio) == 0;
   if (isTty) {
-    // The emulated node of the test bed: a byte stream. Reports are cut out
-    // of it by the descriptor's lengths, so the descriptor must be sound.
-    termios tio {};
-    if (!parsed || ::tcgetattr(fd, &tio) != 0) {
-      ::close(fd);
-      return nullptr;
-    }
     ::cfmakeraw(&tio);
-    if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
+    if (!parsed || ::tcsetattr(fd, TCSANOW, &tio) != 0) {
       ::close(fd);
       return nullptr;
     }

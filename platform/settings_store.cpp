@@ -256,6 +256,20 @@ int EnsureProductKey() {
   return key.Create(ProductKeyPath());
 }
 
+int ReadRememberedLanguageId(uint32_t& id) {
+  CSettingsKey key;
+  int rc = key.Open(ProductKeyPath());
+  if (rc != kSettingOk) return rc;
+  return key.QueryDword(kLanguageValueName, id);
+}
+
+int RememberLanguageId(uint32_t id) {
+  CSettingsKey key;
+  int rc = key.Open(ProductKeyPath());
+  if (rc != kSettingOk) return rc;
+  return key.SetDword(kLanguageValueName, id);
+}
+
 std::string InstalledVersion() { return TALMI_VERSION; }
 
 }  // namespace talmi

@@ -53,6 +53,13 @@ class CSettingsKey {
 // installer does elsewhere). kSettingOk when the key exists afterwards.
 [[nodiscard]] int EnsureProductKey();
 
+// The remembered language: the DWORD "LANGUAGE" of the product's key. The
+// key is opened, never created: without it nothing is remembered
+// (kSettingMissing) and a write does nothing.
+inline constexpr const char* kLanguageValueName = "LANGUAGE";
+[[nodiscard]] int ReadRememberedLanguageId(uint32_t& id);
+[[nodiscard]] int RememberLanguageId(uint32_t id);
+
 // The version this build installs, e.g. "1.0.0".
 std::string InstalledVersion();
 

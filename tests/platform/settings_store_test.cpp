@@ -134,6 +134,18 @@ TEST_F(SettingsStore, WritesOfSeveralProcessesAreAllKept) {
   }
 }
 
+TEST_F(SettingsStore, LanguageIsRememberedOnlyOnceTheKeyExists) {
+  uint32_t id = 99;
+  EXPECT_EQ(RememberLanguageId(3), kSettingMissing);
+  EXPECT_EQ(ReadRememberedLanguageId(id), kSettingMissing);
+  EXPECT_FALSE(std::filesystem::exists(SettingsFilePath()));
+  ASSERT_EQ(EnsureProductKey(), kSettingOk);
+  EXPECT_EQ(ReadRememberedLanguageId(id), kSettingMissing);
+  EXPECT_EQ(RememberLanguageId(3), kSettingOk);
+  EXPECT_EQ(ReadRememberedLanguageId(id), kSettingOk);
+  EXPECT_EQ(id, 3u);
+}
+
 TEST(InstalledVersion, IsTheBuildsVersion) { EXPECT_EQ(InstalledVersion(), TALMI_VERSION); }
 
 }  // namespace

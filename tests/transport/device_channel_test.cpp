@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "channel_fixture.h"
+#include "sim/report_descriptors.h"
 
 namespace talmi::test {
 namespace {
@@ -258,6 +259,62 @@ TEST_F(ChannelFixture, StreamOnTheReceiverSendsNothing) {
   EXPECT_EQ(kb_.receiver->ReceivedCount(), 0u);
   EXPECT_EQ(kb_.cable->ReceivedCount(), 0u);
 }
+
+// ---------------------------------------------------------------------------
+// Shooting data: 56-byte frames on both links. The keyboard firmware does not
+// take 0x17, so this one carries shooting memory as the mouse does.
+
+class CShootingKeyboard : public CSimKeyboard {
+ public:
+  static constexpr const char* kShoot = "shoot";
+  CShootingKeyboard() {
+    AddRegion(kShoot, 1024);
+    MapWrite(SimCommand::WriteShoot, kShoot);
+  }
+};
+
+class ShootTest : public ChannelFixture, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    firmware_ = std::make_shared<CShootingKeyboard>();
+    const std::vector<uint8_t> descriptor(std::begin(kSimKeyboardInterface1Descriptor),
+                                          std::end(kSimKeyboardInterface1Descriptor));
+    const std::vector<SimOutputReport> outputs = {{kSimVendorReportId, 64}};
+    kb_.keyboard = firmware_;
+    kb_.cable = std::make_shared<CSimDeviceNode>(
+        SimNodeIdentity{"keyboard", 0x320F, 0x5055, 0x0100, 1, descriptor}, outputs, firmware_);
+    kb_.receiver = std::make_shared<CSimReceiverNode>(
+        SimNodeIdentity{"keyboard-receiver", 0x320F, 0x5088, 0x0100, 1, descriptor}, outputs,
+        firmware_);
+    firmware_->AttachNode(kb_.cable);
+    firmware_->AttachNode(kb_.receiver);
+    ASSERT_TRUE(bus_.Plug(kb_.cable));
+    ASSERT_TRUE(bus_.Plug(kb_.receiver));
+    RegisterSimBus(bus_);
+    cablePath_ = FindPath("keyboard", "&col04");
+    receiverPath_ = FindPath("keyboard-receiver", "&col04");
+  }
+  std::shared_ptr<CShootingKeyboard> firmware_;
+};
+
+TEST_P(ShootTest, FiftySixByteFramesOnBothLinks) {
+  const bool receiver = GetParam();
+  if (receiver) {
+    AttachReceiver();
+  } else {
+    AttachCable();
+  }
+  const Bytes image = Pattern(130, 0x55);
+  ASSERT_EQ(channel_.WriteShootData(image), kResultOk);
+  const CSimNode& node = receiver ? static_cast<CSimNode&>(*kb_.receiver) : *kb_.cable;
+  EXPECT_EQ(ChunksOf(node, Command::WriteShootData), Expected({56, 56, 18}));
+  EXPECT_EQ(Slice(firmware_->Region(CShootingKeyboard::kShoot), 0, image.size()), image);
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, ShootTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "Receiver" : "Cable");
+                         });
 
 // ---------------------------------------------------------------------------
 // Status faults end the transfer at the faulty chunk.

@@ -108,7 +108,7 @@ TEST_F(ProfileFixture, SaveKeepsNameAndIdAndWritesOnlyAssignments) {
   std::string path = ProfilePath("named");
   WriteText(path, R"({"profilename": "Jeu été", "profileUUID": "named", "Device": [{
       "KeyList": [{"Assignment": 1, "DefaultAssignment": 2097193}]}]})");
-  object_.SelectProfileFile(data_, "named");
+  ASSERT_EQ(object_.SelectProfileFile(data_, "named"), 1);
   object_.LoadDeviceEntry(path);
   std::vector<KeyAssignment> keys = object_.GetKeyList();
   ASSERT_EQ(keys.size(), 1u);
@@ -126,7 +126,7 @@ TEST_F(ProfileFixture, SaveKeepsNameAndIdAndWritesOnlyAssignments) {
 }
 
 TEST_F(ProfileFixture, OtherEntryIsEditedWithoutTouchingTheCurrentOne) {
-  object_.SelectProfileFile(data_, "current");
+  ASSERT_EQ(object_.SelectProfileFile(data_, "current"), 1);
   object_.LoadDeviceEntry(object_.GetProfilePath());
   std::string other = ProfilePath("other");
   object_.LoadOtherDeviceEntry(other);
@@ -175,7 +175,7 @@ TEST_F(ProfileFixture, LightInfoReadsFlagsBothWaysAndKeepsLowBits) {
 }
 
 TEST_F(ProfileFixture, SettersRoundTripThroughTheFile) {
-  object_.SelectProfileFile(data_, "rt");
+  ASSERT_EQ(object_.SelectProfileFile(data_, "rt"), 1);
   object_.LoadDeviceEntry(object_.GetProfilePath());
   LightInfo li{7, 3, 1, 1, 1, 250, 128, 5, {0, 0, 0}, 2, 3, 40};
   AudioLightInfo ai{3, 1, 2, 3, 4, 5, 6, 1, 0};

@@ -241,11 +241,13 @@ void CSimNode::DeliverLocked(SimInput input) {
   for (CSimConnection* conn : connections_) conn->Push(input.bytes, readyAt);
 }
 
-void CSimNode::RecordLocked(const uint8_t* buf, size_t len) {
+Clock::time_point CSimNode::RecordLocked(const uint8_t* buf, size_t len) {
+  const auto at = Clock::now();
   if (received_.size() >= kSimReceivedLimit) received_.pop_front();
-  received_.push_back({std::vector<uint8_t>(buf, buf + len), Clock::now()});
+  received_.push_back({std::vector<uint8_t>(buf, buf + len), at});
   ++receivedTotal_;
   received_cv_.notify_all();
+  return at;
 }
 
 std::vector<SimFrame> CSimNode::ReceivedFrames() const {
@@ -302,7 +304,7 @@ int CSimNode::Write(CSimConnection& conn, const uint8_t* buf, size_t len, int ti
                                  [&](const SimOutputReport& r) { return r.reportId == buf[0]; });
     if (it == outputReports_.end() || it->length != len) {
       ++rejected_;
-      RecordLocked(buf, len);
+      (void)RecordLocked(buf, len);
       return -1;
     }
     const auto now = Clock::now();
@@ -328,7 +330,9 @@ int CSimNode::Write(CSimConnection& conn, const uint8_t* buf, size_t len, int ti
   }
   std::lock_guard lk(mutex_);
   if (!present_ || conn.Gone()) return -1;
-  RecordLocked(buf, len);
+  const auto at = RecordLocked(buf, len);
+  // The next slot counts from when this report really went out.
+  if (pacing_) nextOutput_ = std::max(nextOutput_, at + kSimUsbFrame);
   std::vector<SimInput> replies;
   OnOutputReport(std::span<const uint8_t>(buf, len), replies);
   if (unplugRequested_) {

@@ -115,7 +115,7 @@ class CSimNode : public std::enable_shared_from_this<CSimNode> {
   void MarkPlugged();
   int Write(CSimConnection& conn, const uint8_t* buf, size_t len, int timeoutMs, int abortFd);
   bool Attach(CSimConnection* conn);
-  void RecordLocked(const uint8_t* buf, size_t len);
+  std::chrono::steady_clock::time_point RecordLocked(const uint8_t* buf, size_t len);
   void Detach(CSimConnection* conn);
   void DeliverLocked(SimInput input);
   void UnplugLocked();

@@ -16,6 +16,7 @@ struct CWorkerThread::State {
   std::condition_variable doneChanged;
   bool done = false;
   bool threw = false;
+  bool published = false;  // thread_ is assigned; the body may touch its owner
   WorkerParam param;
 };
 
@@ -47,9 +48,15 @@ int CWorkerThread::Start(void* owner, WorkerBody body) {
   state->abort.Reset();
   state->done = false;
   state->threw = false;
+  state->published = false;
   state->param = WorkerParam{owner, &state->stop, &state->abort};
   try {
     thread_ = std::thread([state, body = std::move(body)] {
+      {
+        // A body that stops its own thread must see the thread object whole.
+        std::unique_lock<std::mutex> guard(state->lock);
+        state->doneChanged.wait(guard, [&] { return state->published; });
+      }
       bool threw = false;
       try {
         body(state->param);
@@ -64,6 +71,11 @@ int CWorkerThread::Start(void* owner, WorkerBody body) {
   } catch (...) {
     return -2;
   }
+  {
+    std::lock_guard<std::mutex> guard(state->lock);
+    state->published = true;
+  }
+  state->doneChanged.notify_all();
   return 1;
 }
 

@@ -38,8 +38,9 @@ const char kUsage[] =
     "  broadcast NAME [WPARAM [LPARAM]]       post it to every window\n"
     "  copydata TARGET DWDATA [HEX | --file F | --size N]\n"
     "                                         send WM_COPYDATA, print the answer\n"
-    "  listen --class C --title T [--count N] [--reply N] [--no-answer]\n"
-    "                                         pose as a window, print arrivals\n"
+    "  listen --class C --title T [--count N] [--reply N] [--no-answer] [--only NAME]...\n"
+    "                                         pose as a window, print arrivals;\n"
+    "                                         with --only, other names are dropped\n"
     "TARGET is --class C and/or --title T, or --handle H; --timeout MS for sends.\n";
 
 struct Options {
@@ -53,6 +54,7 @@ struct Options {
   bool noAnswer = false;
   const char* file = nullptr;
   long size = -1;
+  std::vector<std::string> only;
   std::vector<std::string> args;
 };
 
@@ -106,6 +108,9 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     } else if (a == "--reply") {
       if (!value(v) || !ParseSigned(v, n)) return false;
       o.reply = static_cast<LRESULT>(n);
+    } else if (a == "--only") {
+      if (!value(v)) return false;
+      o.only.push_back(v);
     } else if (a == "--no-answer") {
       o.noAnswer = true;
     } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
@@ -213,7 +218,10 @@ int Listen(const Options& o) {
     std::fprintf(stderr, "talmi-winmsg: cannot register the window\n");
     return kExitFailed;
   }
-  window.SetAcceptUnregisteredNames(true);
+  for (const std::string& name : o.only) {
+    if (RegisterWindowMessage(name) == 0) return kExitUsage;
+  }
+  window.SetAcceptUnregisteredNames(o.only.empty());
   std::printf("ready 0x%" PRIx64 "\n", window.Handle());
   std::fflush(stdout);
   while (o.count < 0 || sink.received() < o.count) {

@@ -35,6 +35,16 @@ void DropHost(WindowCore& core) {
   else delete host;
 }
 
+// Qt holds back resize events of hidden widgets; windows get WM_SIZE
+// whether shown or not.
+void ResizeHost(const std::shared_ptr<WindowCore>& core, const QRect& geometry) {
+  QWidget* w = core->host;
+  const QSize before = w->size();
+  w->setGeometry(geometry);
+  if (!w->isVisible() && w->size() != before)
+    Deliver(core, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->width(), w->height()));
+}
+
 // Teardown without any message: the window object itself is going away.
 void SilentDestroy(const std::shared_ptr<WindowCore>& core) {
   MarkDestroying(core);
@@ -150,8 +160,8 @@ void CWindowWnd::SetIcon(UINT nRes) {
 void CWindowWnd::ResizeClient(int cx, int cy) {
   std::shared_ptr<WindowCore> core = FindCore(m_hWnd);
   if (!core || !core->host) return;
-  QSize s = core->host->size();
-  core->host->resize(cx < 0 ? s.width() : cx, cy < 0 ? s.height() : cy);
+  QRect g = core->host->geometry();
+  ResizeHost(core, QRect(g.topLeft(), QSize(cx < 0 ? g.width() : cx, cy < 0 ? g.height() : cy)));
 }
 
 LRESULT CWindowWnd::SendMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
@@ -282,7 +292,7 @@ bool GetClientRect(HWND hWnd, RECT* rc) {
 bool MoveWindow(HWND hWnd, int x, int y, int cx, int cy, bool repaint) {
   std::shared_ptr<WindowCore> core = FindCore(hWnd);
   if (!core || !core->host || !IsUiThread()) return false;
-  core->host->setGeometry(x, y, cx > 0 ? cx : 1, cy > 0 ? cy : 1);
+  ResizeHost(core, QRect(x, y, cx > 0 ? cx : 1, cy > 0 ? cy : 1));
   if (repaint) core->host->update();
   return true;
 }

@@ -166,7 +166,9 @@ int CDeviceChannel::TransactUnlocked(const uint8_t* request, uint8_t* reply) {
 int CDeviceChannel::Transact(std::span<const uint8_t> request, std::span<uint8_t> reply) {
   Frame req{};
   Frame rep{};
-  std::memcpy(req.data(), request.data(), std::min(request.size(), frame::kSize));
+  if (!request.empty()) {
+    std::memcpy(req.data(), request.data(), std::min(request.size(), frame::kSize));
+  }
   int result;
   {
     std::lock_guard<std::mutex> tx(transactionLock_);

@@ -1,6 +1,7 @@
 #include "toolkit/layouts.h"
 
 #include <cstring>
+#include <vector>
 
 #include "toolkit/attr_parse.h"
 
@@ -40,30 +41,54 @@ void LayoutBox(CContainerUI* box, const RECT& content, Axis ax) {
   const int count = box->GetChildCount();
   const int childPadding = box->GetChildPadding();
   SIZE available{RectWidth(content), RectHeight(content)};
-  int fixedTotal = 0;
-  int stretchCount = 0;
+  // Main-axis length per child; -1 = stretching, decided below.
+  std::vector<int> length(static_cast<size_t>(count), 0);
+  std::vector<int> stretching;
+  int used = 0;
   int visibleCount = 0;
   for (int i = 0; i < count; ++i) {
     CControlUI* c = box->GetChildAt(i);
     if (!c->IsVisible() || c->IsFloat()) continue;
     ++visibleCount;
     RECT pad = c->GetPadding();
+    used += ax.PadBefore(pad) + ax.PadAfter(pad);
     int len = ax.Main(c->EstimateSize(available));
     if (len <= 0) {
-      ++stretchCount;
-      fixedTotal += ax.MinMain(c);
+      length[static_cast<size_t>(i)] = -1;
+      stretching.push_back(i);
     } else {
-      fixedTotal += ClampTo(len, ax.MinMain(c), ax.MaxMain(c));
+      length[static_cast<size_t>(i)] = ClampTo(len, ax.MinMain(c), ax.MaxMain(c));
+      used += length[static_cast<size_t>(i)];
     }
-    fixedTotal += ax.PadBefore(pad) + ax.PadAfter(pad);
   }
-  if (visibleCount > 1) fixedTotal += (visibleCount - 1) * childPadding;
-  int remaining = ax.Length(content) - fixedTotal;
-  int share = stretchCount > 0 && remaining > 0 ? remaining / stretchCount : 0;
-  int lastShareExtra = stretchCount > 0 && remaining > 0 ? remaining - share * stretchCount : 0;
+  if (visibleCount > 1) used += (visibleCount - 1) * childPadding;
+  // Stretching children share what is left; one held by its min or max
+  // takes that and the others share the rest.
+  int left = ax.Length(content) - used;
+  bool settled = false;
+  while (!settled && !stretching.empty()) {
+    settled = true;
+    const int share = left / static_cast<int>(stretching.size());
+    for (auto it = stretching.begin(); it != stretching.end(); ++it) {
+      CControlUI* c = box->GetChildAt(*it);
+      int bound = share < ax.MinMain(c) ? ax.MinMain(c) : share > ax.MaxMain(c) ? ax.MaxMain(c) : -1;
+      if (bound < 0) continue;
+      length[static_cast<size_t>(*it)] = bound;
+      left -= bound;
+      stretching.erase(it);
+      settled = false;
+      break;
+    }
+  }
+  if (!stretching.empty()) {
+    const int n = static_cast<int>(stretching.size());
+    const int share = left > 0 ? left / n : 0;
+    for (int k = 0; k < n; ++k)
+      length[static_cast<size_t>(stretching[static_cast<size_t>(k)])] =
+          share + (k == n - 1 && left > 0 ? left - share * n : 0);
+  }
 
   int pos = ax.Start(content);
-  int stretchSeen = 0;
   for (int i = 0; i < count; ++i) {
     CControlUI* c = box->GetChildAt(i);
     if (!c->IsVisible()) continue;
@@ -72,14 +97,8 @@ void LayoutBox(CContainerUI* box, const RECT& content, Axis ax) {
       continue;
     }
     RECT pad = c->GetPadding();
-    SIZE est = c->EstimateSize(available);
-    int len = ax.Main(est);
-    if (len <= 0) {
-      ++stretchSeen;
-      len = ax.MinMain(c) + share + (stretchSeen == stretchCount ? lastShareExtra : 0);
-    }
-    len = ClampTo(len, ax.MinMain(c), ax.MaxMain(c));
-    int cross = ax.Cross(est);
+    const int len = length[static_cast<size_t>(i)];
+    int cross = ax.Cross(c->EstimateSize(available));
     int crossRoom = ax.CrossLength(content) - ax.CrossBefore(pad) - ax.CrossAfter(pad);
     if (cross <= 0) cross = crossRoom;
     cross = ClampTo(cross, ax.MinCross(c), ax.MaxCross(c));

@@ -119,7 +119,7 @@ void CButtonUI::SetAttribute(const char* name, const char* value) {
 }
 
 bool CButtonUI::UsesDefaultFace() const {
-  return m_sNormalImage.IsEmpty() && m_sBkImage.IsEmpty() && ColorAlpha(m_dwBackColor) == 0;
+  return m_sNormalImage.IsEmpty() && m_sBkImage.IsEmpty() && !m_bBkColorSet;
 }
 
 void CButtonUI::PaintBkColor(HDC hDC) {
@@ -291,7 +291,17 @@ void COptionUI::PaintDefaultIndicator(HDC hDC) {
     return;
   }
   CRenderEngine::DrawColor(hDC, r, m_bSelected ? kColorAccent : kColorRaised, Scale(3));
-  if (!m_bSelected) CRenderEngine::DrawBorder(hDC, r, Scale(1), kColorBorder, Scale(3));
+  if (!m_bSelected) {
+    CRenderEngine::DrawBorder(hDC, r, Scale(1), kColorBorder, Scale(3));
+    return;
+  }
+  // The check mark.
+  const int w = RectWidth(r), h = RectHeight(r);
+  const POINT p0{r.left + w * 4 / 16, r.top + h * 8 / 16};
+  const POINT p1{r.left + w * 7 / 16, r.top + h * 11 / 16};
+  const POINT p2{r.left + w * 12 / 16, r.top + h * 5 / 16};
+  CRenderEngine::DrawLine(hDC, RECT{p0.x, p0.y, p1.x, p1.y}, Scale(2), kColorText);
+  CRenderEngine::DrawLine(hDC, RECT{p1.x, p1.y, p2.x, p2.y}, Scale(2), kColorText);
 }
 
 void COptionUI::PaintStatusImage(HDC hDC) {

@@ -66,6 +66,7 @@ CDuiString CControlUI::GetToolTip() const { return CResourceManager::Translate(m
 void CControlUI::SetToolTip(const CDuiString& text) { m_sToolTip = text; }
 
 void CControlUI::SetBkColor(DWORD color) {
+  m_bBkColorSet = true;
   if (m_dwBackColor == color) return;
   m_dwBackColor = color;
   Invalidate();

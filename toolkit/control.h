@@ -181,6 +181,7 @@ class CControlUI {
   bool m_bInited = false;
 
   DWORD m_dwBackColor = 0;
+  bool m_bBkColorSet = false;  // a skin or caller chose a colour, even a transparent one
   DWORD m_dwForeColor = 0;
   DWORD m_dwBorderColor = 0;
   DWORD m_dwFocusBorderColor = 0;

@@ -185,8 +185,10 @@ void CRenderEngine::DrawLine(HDC hDC, const RECT& rc, int size, DWORD color) {
   QPainter* p = P(hDC);
   if (!p || size <= 0) return;
   p->save();
+  p->setRenderHint(QPainter::Antialiasing, true);
   QPen pen(ToQColor(color));
   pen.setWidth(size);
+  pen.setCapStyle(Qt::RoundCap);
   p->setPen(pen);
   p->drawLine(rc.left, rc.top, rc.right, rc.bottom);
   p->restore();

@@ -31,30 +31,6 @@ std::string VFormat(const char* fmt, va_list ap) {
 
 }  // namespace
 
-std::string FoldCase(std::string_view s) {
-  if (IsAscii(s)) {
-    std::string out(s);
-    for (char& c : out)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-  }
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).toCaseFolded().toStdString();
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (IsAscii(a) && IsAscii(b)) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-      char x = a[i], y = b[i];
-      if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-      if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-      if (x != y) return false;
-    }
-    return true;
-  }
-  return FoldCase(a) == FoldCase(b);
-}
-
 CDuiString::CDuiString(const char* s, int len) { Assign(s, len); }
 
 char CDuiString::GetAt(int i) const {

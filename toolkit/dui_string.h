@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/case_fold.h"
+
 namespace talmi {
 
 class CDuiString {
@@ -86,8 +88,7 @@ class CDuiString {
   std::string m_s;
 };
 
-// Case-folded copy for keys of name look-ups.
-std::string FoldCase(std::string_view s);
-bool EqualsNoCase(std::string_view a, std::string_view b);
+// Names compare by their case-folded form (FoldCase of the platform layer).
+inline bool EqualsNoCase(std::string_view a, std::string_view b) { return EqualsIgnoreCase(a, b); }
 
 }  // namespace talmi

@@ -62,13 +62,17 @@ class MessagePump : public QObject {
       {
         std::lock_guard<std::mutex> guard(g_lock);
         if (m->pending->done) return true;  // cancelled: the sender has gone on
-        if (core) std::erase(core->pending, m->pending);
       }
+      // The send stays listed while it runs, so a destroy started by the
+      // handler itself still releases the sender.
       LRESULT r = core && !core->destroying ? Deliver(core, m->msg, m->wParam, m->lParam) : 0;
       {
         std::lock_guard<std::mutex> guard(g_lock);
-        m->pending->result = r;
-        m->pending->done = true;
+        if (!m->pending->done) {
+          m->pending->result = r;
+          m->pending->done = true;
+        }
+        if (core) std::erase(core->pending, m->pending);
       }
       g_answered.notify_all();
       return true;
@@ -229,7 +233,11 @@ int RunMessageLoop() {
     g_loopEnded = false;
     if (Registry().empty()) return 0;
   }
-  g_quitRequested = false;
+  // A quit posted before the loop started ends it at once.
+  if (g_quitRequested && g_loops.empty()) {
+    g_quitRequested = false;
+    return g_quitCode;
+  }
   g_quitCode = 0;
   QEventLoop loop;
   g_loops.push_back(&loop);
@@ -237,6 +245,8 @@ int RunMessageLoop() {
   loop.exec();
   --g_mainLoopDepth;
   std::erase(g_loops, &loop);
+  // A quit ends the loops that ran when it came; none is left to end.
+  if (g_loops.empty()) g_quitRequested = false;
   if (g_mainLoopDepth == 0) {
     {
       std::lock_guard<std::mutex> guard(g_lock);
@@ -258,6 +268,7 @@ UINT RunModalLoop(const std::shared_ptr<WindowCore>& core) {
   // A quit that ended this loop must end the outer loops as well.
   if (g_quitRequested)
     for (QEventLoop* l : g_loops) l->quit();
+  if (g_loops.empty()) g_quitRequested = false;
   return core->closeCode;
 }
 

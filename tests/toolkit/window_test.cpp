@@ -119,17 +119,26 @@ TEST_F(WindowTest, WorkerSendGetsTheUiThreadsAnswerAndPostsArrive) {
   wnd.onMessage = [&](UINT m, WPARAM w, LPARAM, bool& handled) -> LRESULT {
     handled = m == kAsk;
     if (m == kAsk) handlerThread = std::this_thread::get_id();
+    if (m == WM_USER + 10) PostQuitMessage(0);
     return m == kAsk ? static_cast<LRESULT>(w * 2) : 0;
   };
   const HWND h = wnd.GetHWND();
-  auto answer = std::async(std::launch::async, [h] {
-    PostMessage(h, WM_USER + 9, 1, 2);
-    return SendMessage(h, kAsk, 21, 0);
-  });
-  ASSERT_TRUE(WaitFor([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
-  EXPECT_EQ(answer.get(), 42);
+  std::thread worker;
+  LRESULT answer = -1;
+  wnd.onNotify = [&](TNotifyUI& msg) {
+    if (msg.sType != DUI_MSGTYPE_WINDOWINIT) return;
+    worker = std::thread([h, &answer] {
+      PostMessage(h, WM_USER + 9, 1, 2);
+      answer = SendMessage(h, kAsk, 21, 0);
+      PostMessage(h, WM_USER + 10, 0, 0);
+    });
+  };
+  EXPECT_EQ(CPaintManagerUI::MessageLoop(), 0);
+  ASSERT_TRUE(worker.joinable());
+  worker.join();
+  EXPECT_EQ(answer, 42);
   EXPECT_EQ(handlerThread, std::this_thread::get_id());
-  EXPECT_TRUE(WaitFor([&] { return wnd.SawMessage(WM_USER + 9); }));
+  EXPECT_TRUE(wnd.SawMessage(WM_USER + 9));
   DestroyWindow(h);
   // A gone window takes nothing.
   EXPECT_FALSE(PostMessage(h, WM_USER, 0, 0));
@@ -139,46 +148,53 @@ TEST_F(WindowTest, WorkerSendGetsTheUiThreadsAnswerAndPostsArrive) {
 // The shut-down pattern: the destroy handler stops a worker that is blocked
 // in a synchronous send to this very window.
 TEST_F(WindowTest, AWorkerSendingDuringDestroyIsReleased) {
-  TestWnd wnd("XML_MODAL");
-  ASSERT_NE(wnd.Create(nullptr, "t", UI_WNDSTYLE_DIALOG, 0), nullptr);
-  const HWND h = wnd.GetHWND();
-  std::atomic<int> answered{0};
-  std::atomic<bool> sending{false};
-  std::promise<LRESULT> lastResult;
-  std::future<LRESULT> workerDone = lastResult.get_future();
-  std::thread worker([&] {
-    LRESULT r = 1;
-    while (r != 0) {
-      sending = true;
-      r = SendMessage(h, kAsk, 1, 0);
-      if (r != 0) ++answered;
-    }
-    lastResult.set_value(r);
-  });
-  bool joinedInTime = false;
-  wnd.onMessage = [&](UINT m, WPARAM, LPARAM, bool& handled) -> LRESULT {
-    if (m == kAsk) {
-      handled = true;
-      return 1;
-    }
-    if (m == WM_DESTROY) {
-      // No UI events run from here on: the worker can only get out if its
-      // send is released.
-      joinedInTime = workerDone.wait_for(kBound) == std::future_status::ready;
-      if (joinedInTime) worker.join();
-    }
-    return 0;
-  };
-  ASSERT_TRUE(WaitFor([&] { return answered.load() >= 3; }));
-  ASSERT_TRUE(sending.load());
-  DestroyWindow(h);
-  EXPECT_TRUE(joinedInTime);
-  if (!joinedInTime) {
-    // Keep the test binary alive enough to report: let the loop answer.
-    WaitFor([&] { return workerDone.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
-    worker.join();
+  for (bool destroyFromTheSentMessage : {false, true}) {
+    SCOPED_TRACE(destroyFromTheSentMessage);
+    TestWnd wnd("XML_MODAL");
+    ASSERT_NE(wnd.Create(nullptr, "t", UI_WNDSTYLE_DIALOG, 0), nullptr);
+    const HWND h = wnd.GetHWND();
+    std::atomic<int> answered{0};
+    std::promise<LRESULT> lastResult;
+    std::future<LRESULT> workerDone = lastResult.get_future();
+    std::thread worker;
+    bool joinedInTime = false;
+    wnd.onNotify = [&](TNotifyUI& msg) {
+      if (msg.sType != DUI_MSGTYPE_WINDOWINIT) return;
+      worker = std::thread([&] {
+        LRESULT r = 1;
+        while (r != 0) {
+          r = SendMessage(h, kAsk, 1, 0);
+          if (r != 0) ++answered;
+        }
+        lastResult.set_value(r);
+      });
+      SetTimer(h, 77, 1);
+    };
+    wnd.onMessage = [&](UINT m, WPARAM w, LPARAM, bool& handled) -> LRESULT {
+      handled = false;
+      if (m == kAsk) {
+        handled = true;
+        // Either the destroy starts inside the handler of a worker's send...
+        if (destroyFromTheSentMessage && answered.load() >= 3) DestroyWindow(h);
+        return 1;
+      }
+      // ...or from a timer while the worker waits for its next answer.
+      if (m == WM_TIMER && w == 77 && !destroyFromTheSentMessage && answered.load() >= 3) DestroyWindow(h);
+      if (m == WM_DESTROY) {
+        // No UI events run from here on: the worker can only get out if
+        // its send is released.
+        joinedInTime = workerDone.wait_for(kBound) == std::future_status::ready;
+      }
+      return 0;
+    };
+    CPaintManagerUI::MessageLoop();  // ends with the window
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_TRUE(joinedInTime);
+    if (worker.joinable()) worker.join();
+    ASSERT_EQ(workerDone.wait_for(kBound), std::future_status::ready);
+    EXPECT_EQ(workerDone.get(), 0);
+    EXPECT_GE(answered.load(), 3);
   }
-  EXPECT_EQ(workerDone.get(), 0);
 }
 
 TEST_F(WindowTest, MessageLoopEndsWithTheQuitMessageAndThenReleasesSenders) {
@@ -191,6 +207,9 @@ TEST_F(WindowTest, MessageLoopEndsWithTheQuitMessageAndThenReleasesSenders) {
     handled = false;
     return 0;
   };
+  // A quit posted before the loop ends it at once, and only that loop.
+  PostQuitMessage(4);
+  EXPECT_EQ(CPaintManagerUI::MessageLoop(), 4);
   a.Close(0);
   EXPECT_EQ(CPaintManagerUI::MessageLoop(), 3);
   EXPECT_FALSE(IsWindow(a.GetHWND()));

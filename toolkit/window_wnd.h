@@ -56,6 +56,10 @@ class CWindowWnd {
 // Handle-based calls.
 LRESULT SendMessage(HWND hWnd, UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0);
 bool PostMessage(HWND hWnd, UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0);
+// The wide-character spelling callers may use; strings are UTF-8 here.
+inline LRESULT SendMessageW(HWND hWnd, UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0) {
+  return SendMessage(hWnd, uMsg, wParam, lParam);
+}
 // Ends the UI loop (and any modal loop in it) with the code.
 void PostQuitMessage(int exitCode);
 bool IsWindow(HWND hWnd);

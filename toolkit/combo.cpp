@@ -1,15 +1,22 @@
 #include "toolkit/combo.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
 #include "toolkit/attr_parse.h"
+#include "toolkit/combo_popup.h"
 #include "toolkit/paint_manager.h"
 #include "toolkit/palette.h"
 
 namespace talmi {
 
 CComboUI::CComboUI() { m_info.uTextStyle = DT_VCENTER | DT_SINGLELINE; }
+
+CComboUI::~CComboUI() {
+  CloseComboPopup(m_pPopup);
+  m_pPopup = nullptr;
+}
 
 CDuiString CComboUI::GetClass() const { return "ComboUI"; }
 
@@ -92,33 +99,123 @@ void CComboUI::SetItemVisible(int index, bool visible) {
 }
 
 RECT CComboUI::GetDropBoxRect() const {
-  int h = Scale(m_szDropBox.cy);
-  int w = m_szDropBox.cx > 0 ? Scale(m_szDropBox.cx) : RectWidth(m_rcItem);
-  return RECT{m_rcItem.left, m_rcItem.bottom, m_rcItem.left + w, m_rcItem.bottom + h};
+  const int rowH = Scale(m_info.nItemHeight);
+  const int rows = GetVisibleCount() > 0 ? GetVisibleCount() : 1;
+  int h = std::min(Scale(m_szDropBox.cy), rows * rowH + Scale(2));
+  if (h < rowH) h = rowH;
+  const int w = m_szDropBox.cx > 0 ? Scale(m_szDropBox.cx) : RectWidth(m_rcItem);
+  const int clientH = m_pManager ? m_pManager->GetClientSize().cy : 0;
+  const bool below = clientH <= 0 || m_rcItem.bottom + h <= clientH || m_rcItem.top - h < 0;
+  if (below) return RECT{m_rcItem.left, m_rcItem.bottom, m_rcItem.left + w, m_rcItem.bottom + h};
+  return RECT{m_rcItem.left, m_rcItem.top - h, m_rcItem.left + w, m_rcItem.top};
+}
+
+void CComboUI::LayoutDropRows() {
+  const int rowH = Scale(m_info.nItemHeight);
+  const int inner = Scale(1);
+  int y = m_rcDrop.top + inner - m_iDropScroll;
+  for (CControlUI* c : m_items) {
+    if (!c->IsVisible()) continue;
+    c->SetPos(RECT{m_rcDrop.left + inner, y, m_rcDrop.right - inner, y + rowH}, false);
+    y += rowH;
+  }
+}
+
+void CComboUI::OpenDropDown() {
+  if (m_bDropped || !IsEnabled()) return;
+  m_bDropped = true;
+  m_rcDrop = GetDropBoxRect();
+  m_iDropScroll = 0;
+  LayoutDropRows();
+  EnsureDropVisible(m_iCurSel);
+  m_pPopup = OpenComboPopup(this, m_rcDrop);
+  Invalidate();
+}
+
+void CComboUI::CloseDropDown() {
+  if (!m_bDropped) return;
+  m_bDropped = false;
+  ComboPopup* p = m_pPopup;
+  m_pPopup = nullptr;
+  CloseComboPopup(p);
+  Invalidate();
+}
+
+void CComboUI::ScrollDropDown(int rows) {
+  if (!m_bDropped) return;
+  const int rowH = Scale(m_info.nItemHeight);
+  const int content = GetVisibleCount() * rowH + Scale(2);
+  const int maxScroll = std::max(0, content - RectHeight(m_rcDrop));
+  m_iDropScroll = std::clamp(m_iDropScroll + rows * rowH, 0, maxScroll);
+  LayoutDropRows();
+  RepaintComboPopup(m_pPopup);
+}
+
+void CComboUI::EnsureDropVisible(int index) {
+  CControlUI* c = GetItemAt(index);
+  if (!m_bDropped || !c || !c->IsVisible()) return;
+  const RECT r = c->GetPos();
+  const int inner = Scale(1);
+  if (r.top < m_rcDrop.top + inner) m_iDropScroll -= m_rcDrop.top + inner - r.top;
+  else if (r.bottom > m_rcDrop.bottom - inner) m_iDropScroll += r.bottom - (m_rcDrop.bottom - inner);
+  else return;
+  LayoutDropRows();
+}
+
+int CComboUI::NextSelectable(int from, int step) const {
+  for (int i = from + step; i >= 0 && i < GetCount(); i += step) {
+    CControlUI* c = GetItemAt(i);
+    if (c->IsVisible() && c->IsEnabled()) return i;
+  }
+  return -1;
 }
 
 bool CComboUI::Activate() {
   if (!CContainerUI::Activate()) return false;
-  m_bDropped = !m_bDropped;
-  Invalidate();
+  if (m_bDropped) CloseDropDown();
+  else OpenDropDown();
   return true;
 }
 
 void CComboUI::DoEvent(TEventUI& event) {
+  constexpr WPARAM kReturn = 0x0D, kEscape = 0x1B, kSpace = 0x20, kPageUp = 0x21, kPageDown = 0x22,
+                   kEnd = 0x23, kHome = 0x24, kUp = 0x26, kDown = 0x28, kF4 = 0x73;
   switch (event.Type) {
     case UIEVENT_BUTTONDOWN:
       if (IsEnabled()) Activate();
       return;
     case UIEVENT_KILLFOCUS:
-      m_bDropped = false;
+      CloseDropDown();
       break;
     case UIEVENT_SCROLLWHEEL:
       if (IsEnabled()) {
-        const bool down = static_cast<short>(HIWORD(event.wParam)) < 0;
-        for (int i = m_iCurSel + (down ? 1 : -1); i >= 0 && i < GetCount(); i += down ? 1 : -1)
-          if (SelectItem(i, false, true)) break;
+        const int next = NextSelectable(m_iCurSel, static_cast<short>(HIWORD(event.wParam)) < 0 ? 1 : -1);
+        if (next >= 0) SelectItem(next, false, true);
       }
       return;
+    case UIEVENT_KEYDOWN: {
+      if (!IsEnabled()) break;
+      const WPARAM k = event.chKey;
+      int target = -1;
+      if (k == kUp) target = NextSelectable(m_iCurSel, -1);
+      else if (k == kDown) target = NextSelectable(m_iCurSel, 1);
+      else if (k == kHome || k == kPageUp) target = NextSelectable(-1, 1);
+      else if (k == kEnd || k == kPageDown) target = NextSelectable(GetCount(), -1);
+      else if (k == kReturn || k == kEscape) {
+        if (!m_bDropped) break;  // Return/Escape of the dialog
+        CloseDropDown();
+        return;
+      } else if (k == kSpace || k == kF4) {
+        Activate();
+        return;
+      } else break;
+      if (target >= 0 && target != m_iCurSel) {
+        SelectItem(target, false, true);
+        EnsureDropVisible(target);
+        RepaintComboPopup(m_pPopup);
+      }
+      return;
+    }
     default:
       break;
   }
@@ -128,14 +225,16 @@ void CComboUI::DoEvent(TEventUI& event) {
 void CComboUI::SetPos(RECT rc, bool bNeedInvalidate) {
   // Rows are laid out by the drop-down, not inside the closed combo.
   CControlUI::SetPos(rc, bNeedInvalidate);
-  const int h = Scale(m_info.nItemHeight);
-  RECT box = GetDropBoxRect();
-  int y = box.top;
-  for (CControlUI* c : m_items) {
-    if (!c->IsVisible()) continue;
-    c->SetPos(RECT{box.left, y, box.right, y + h}, false);
-    y += h;
+  if (!m_bDropped) {
+    m_rcDrop = GetDropBoxRect();
+    m_iDropScroll = 0;
   }
+  LayoutDropRows();
+}
+
+CControlUI* CComboUI::FindControl(FINDCONTROLPROC proc, void* data, UINT flags) {
+  if (flags & UIFIND_HITTEST) return CControlUI::FindControl(proc, data, flags);
+  return CContainerUI::FindControl(proc, data, flags);
 }
 
 void CComboUI::SetAttribute(const char* name, const char* value) {

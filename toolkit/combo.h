@@ -6,9 +6,12 @@
 
 namespace talmi {
 
+struct ComboPopup;
+
 class CComboUI : public CContainerUI, public IListOwnerUI {
  public:
   CComboUI();
+  ~CComboUI() override;
   CDuiString GetClass() const override;
   void* GetInterface(const char* name) override;
   UINT GetControlFlags() const override;
@@ -29,10 +32,19 @@ class CComboUI : public CContainerUI, public IListOwnerUI {
   void SetItemVisible(int index, bool visible);
 
   bool IsDropped() const { return m_bDropped; }
+  // Below the combo, or above it when the window has no room below.
   RECT GetDropBoxRect() const;
+  // The native drop-down; both are safe to call in either state.
+  void OpenDropDown();
+  void CloseDropDown();
+  // Scrolls the open drop-down by whole rows (positive: down).
+  void ScrollDropDown(int rows);
+  // Toggles the drop-down.
   bool Activate() override;
   void DoEvent(TEventUI& event) override;
   void SetPos(RECT rc, bool bNeedInvalidate = true) override;
+  // Hit tests stop at the combo: its rows live in the drop-down.
+  CControlUI* FindControl(FINDCONTROLPROC proc, void* data, UINT flags) override;
   void SetAttribute(const char* name, const char* value) override;
   bool DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopControl) override;
   void PaintBkColor(HDC hDC) override;
@@ -41,6 +53,13 @@ class CComboUI : public CContainerUI, public IListOwnerUI {
 
  private:
   void Renumber();
+  void LayoutDropRows();
+  // Next selectable row from the current one in a direction; -1 when none.
+  int NextSelectable(int from, int step) const;
+  void EnsureDropVisible(int index);
+  ComboPopup* m_pPopup = nullptr;
+  RECT m_rcDrop{};
+  int m_iDropScroll = 0;  // pixels
   TListInfoUI m_info;
   int m_iCurSel = -1;
   bool m_bDropped = false;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "toolkit/attr_parse.h"
+#include "toolkit/edit_overlay.h"
 #include "toolkit/paint_manager.h"
 #include "toolkit/palette.h"
 #include "toolkit/resource_manager.h"
@@ -23,6 +24,8 @@ CEditUI::CEditUI() {
   m_rcTextPadding = RECT{8, 0, 8, 0};
 }
 
+CEditUI::~CEditUI() { CloseEditOverlay(m_pOverlay); }
+
 CDuiString CEditUI::GetClass() const { return "EditUI"; }
 
 void* CEditUI::GetInterface(const char* name) {
@@ -34,11 +37,9 @@ UINT CEditUI::GetControlFlags() const { return IsEnabled() ? UIFLAG_SETCURSOR | 
 
 void CEditUI::SetText(const CDuiString& text) {
   // The limit holds for text put in by code as well.
-  if (m_iMaxChar > 0 && Utf8Length(text) > m_iMaxChar) {
-    CLabelUI::SetText(FilterInput(text));
-    return;
-  }
-  CLabelUI::SetText(text);
+  if (m_iMaxChar > 0 && Utf8Length(text) > m_iMaxChar) CLabelUI::SetText(FilterInput(text));
+  else CLabelUI::SetText(text);
+  SetEditOverlayText(m_pOverlay, m_sText.GetData());
 }
 
 void CEditUI::SetNumberOnly(bool on) { m_bNumberOnly = on; }
@@ -100,12 +101,33 @@ bool CEditUI::ApplyValueRange() {
 }
 
 void CEditUI::DoEvent(TEventUI& event) {
-  if (event.Type == UIEVENT_KILLFOCUS) ApplyValueRange();
+  if (event.Type == UIEVENT_SETFOCUS && !m_pOverlay && IsEnabled()) m_pOverlay = OpenEditOverlay(this);
+  if (event.Type == UIEVENT_KILLFOCUS) {
+    // The typed text stays; only the native field goes.
+    EditOverlay* ov = m_pOverlay;
+    m_pOverlay = nullptr;
+    CloseEditOverlay(ov);
+    ApplyValueRange();
+  }
   if (event.Type == UIEVENT_BUTTONDOWN && IsEnabled()) {
     SetFocus();
     return;
   }
   CLabelUI::DoEvent(event);
+}
+
+void CEditUI::SetPos(RECT rc, bool bNeedInvalidate) {
+  CLabelUI::SetPos(rc, bNeedInvalidate);
+  MoveEditOverlay(m_pOverlay, m_rcItem);
+}
+
+void CEditUI::SetVisible(bool visible) {
+  if (!visible && m_pOverlay) {
+    EditOverlay* ov = m_pOverlay;
+    m_pOverlay = nullptr;
+    CloseEditOverlay(ov);
+  }
+  CLabelUI::SetVisible(visible);
 }
 
 void CEditUI::SetAttribute(const char* name, const char* value) {

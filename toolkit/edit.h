@@ -6,9 +6,12 @@
 
 namespace talmi {
 
+struct EditOverlay;
+
 class CEditUI : public CLabelUI {
  public:
   CEditUI();
+  ~CEditUI() override;
   CDuiString GetClass() const override;
   void* GetInterface(const char* name) override;
   UINT GetControlFlags() const override;
@@ -41,7 +44,12 @@ class CEditUI : public CLabelUI {
   // Brings a number-only value into its range; true when the text changed.
   bool ApplyValueRange();
 
+  // True while the native field takes the keystrokes.
+  bool HasNativeField() const { return m_pOverlay != nullptr; }
+
   void DoEvent(TEventUI& event) override;
+  void SetPos(RECT rc, bool bNeedInvalidate = true) override;
+  void SetVisible(bool visible = true) override;
   void SetAttribute(const char* name, const char* value) override;
   void PaintBkColor(HDC hDC) override;
   void PaintBorder(HDC hDC) override;
@@ -58,6 +66,7 @@ class CEditUI : public CLabelUI {
   int m_iMaxChar = 255;
   CDuiString m_sTipValue;
   DWORD m_dwTipValueColor = 0xFF9AA3B2;
+  EditOverlay* m_pOverlay = nullptr;
 };
 
 class CRichEditUI : public CEditUI {

@@ -19,7 +19,7 @@ struct KeyMap {
 };
 
 constexpr KeyMap kKeys[] = {
-    {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09},  {Qt::Key_Return, 0x0D}, {Qt::Key_Enter, 0x0D},
+    {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09},  {Qt::Key_Backtab, 0x09},  {Qt::Key_Return, 0x0D}, {Qt::Key_Enter, 0x0D},
     {Qt::Key_Shift, 0x10},     {Qt::Key_Control, 0x11}, {Qt::Key_Alt, 0x12}, {Qt::Key_Escape, 0x1B},
     {Qt::Key_Space, 0x20},     {Qt::Key_PageUp, 0x21}, {Qt::Key_PageDown, 0x22}, {Qt::Key_End, 0x23},
     {Qt::Key_Home, 0x24},      {Qt::Key_Left, 0x25},  {Qt::Key_Up, 0x26},     {Qt::Key_Right, 0x27},
@@ -44,6 +44,11 @@ WPARAM ButtonState(Qt::MouseButtons b, Qt::KeyboardModifiers mods) {
   if (mods & Qt::ControlModifier) w |= 0x0008;
   if (b & Qt::MiddleButton) w |= 0x0010;
   return w;
+}
+
+LPARAM KeyFlags(const QKeyEvent* e) {
+  const bool shift = (e->modifiers() & Qt::ShiftModifier) || e->key() == Qt::Key_Backtab;
+  return shift ? kKeyShiftHeld : 0;
 }
 
 LPARAM Point(const QPointF& p) { return MAKELPARAM(static_cast<int>(p.x()), static_cast<int>(p.y())); }
@@ -123,14 +128,19 @@ void CHostWidget::wheelEvent(QWheelEvent* e) {
 }
 
 void CHostWidget::keyPressEvent(QKeyEvent* e) {
-  if (WPARAM vk = VirtualKey(e)) Send(WM_KEYDOWN, vk, 0);
+  if (WPARAM vk = VirtualKey(e)) Send(WM_KEYDOWN, vk, KeyFlags(e));
   const QString text = e->text();
   for (QChar c : text)
     if (c.isPrint()) Send(WM_CHAR, c.unicode(), 0);
 }
 
+bool CHostWidget::focusNextPrevChild(bool) {
+  // Tab moves the toolkit's focus, not Qt's (see keyPressEvent).
+  return false;
+}
+
 void CHostWidget::keyReleaseEvent(QKeyEvent* e) {
-  if (WPARAM vk = VirtualKey(e)) Send(WM_KEYUP, vk, 0);
+  if (WPARAM vk = VirtualKey(e)) Send(WM_KEYUP, vk, KeyFlags(e));
 }
 
 }  // namespace talmi

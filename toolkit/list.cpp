@@ -1,5 +1,6 @@
 #include "toolkit/list.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -289,7 +290,241 @@ bool CListUI::SelectItem(int index, bool takeFocus, bool triggerEvent) {
   return true;
 }
 
-void CListUI::DoEvent(TEventUI& event) { CVerticalLayoutUI::DoEvent(event); }
+namespace {
+
+constexpr int kScrollBarWidth = 8;  // 96-DPI
+constexpr int kMinThumb = 24;
+constexpr int kWheelLines = 3;
+constexpr WPARAM kVkPageUp = 0x21, kVkPageDown = 0x22, kVkEnd = 0x23, kVkHome = 0x24, kVkUp = 0x26,
+                 kVkDown = 0x28;
+
+}  // namespace
+
+int CListUI::RowHeight(CControlUI* row) {
+  if (!row->IsVisible()) return 0;
+  if (row->GetFixedHeight() > 0) return row->GetFixedHeight();
+  SIZE sz = row->EstimateSize(SIZE{RectWidth(m_rcView), RectHeight(m_rcView)});
+  return sz.cy > 0 ? sz.cy : Scale(m_info.nItemHeight);
+}
+
+void CListUI::SetPos(RECT rc, bool bNeedInvalidate) {
+  CControlUI::SetPos(rc, bNeedInvalidate);
+  RECT content = GetContentRect();
+  if (m_pHeader && m_pHeader->IsVisible()) {
+    const int h = m_pHeader->GetFixedHeight() > 0 ? m_pHeader->GetFixedHeight() : Scale(30);
+    m_pHeader->SetPos(RECT{content.left, content.top, content.right, content.top + h}, false);
+    content.top = std::min(content.bottom, content.top + h);
+  }
+  m_rcView = content;
+  const int n = GetCount();
+  m_rowTop.assign(static_cast<size_t>(n) + 1, 0);
+  const int pad = GetChildPadding();
+  int y = 0;
+  for (int i = 0; i < n; ++i) {
+    m_rowTop[static_cast<size_t>(i)] = y;
+    const int h = RowHeight(GetItemAt(i));
+    if (h > 0) y += h + pad;
+  }
+  if (n > 0 && y > 0) y -= pad;
+  m_rowTop[static_cast<size_t>(n)] = y;
+  m_bScrollBar = y > RectHeight(m_rcView);
+  if (m_bScrollBar) m_rcView.right = std::max(m_rcView.left, m_rcView.right - Scale(kScrollBarWidth));
+  m_iScrollY = std::clamp(m_iScrollY, 0, static_cast<int>(GetScrollRange().cy));
+  LayoutRows();
+}
+
+void CListUI::LayoutRows() {
+  m_iFirstShown = m_iLastShown = -1;
+  const int n = GetCount();
+  if (n == 0 || m_rowTop.size() != static_cast<size_t>(n) + 1) return;
+  const int top = m_iScrollY, bottom = m_iScrollY + RectHeight(m_rcView);
+  // The first row whose bottom is below the view's top.
+  auto it = std::upper_bound(m_rowTop.begin(), m_rowTop.end() - 1, top);
+  int i = static_cast<int>(it - m_rowTop.begin()) - 1;
+  if (i < 0) i = 0;
+  for (; i < n && m_rowTop[static_cast<size_t>(i)] < bottom; ++i) {
+    CControlUI* row = GetItemAt(i);
+    if (!row->IsVisible()) continue;
+    const int y = m_rcView.top + m_rowTop[static_cast<size_t>(i)] - m_iScrollY;
+    row->SetPos(RECT{m_rcView.left, y, m_rcView.right, y + RowHeight(row)}, false);
+    if (m_iFirstShown < 0) m_iFirstShown = i;
+    m_iLastShown = i;
+  }
+}
+
+SIZE CListUI::GetScrollRange() const {
+  const int total = m_rowTop.empty() ? 0 : m_rowTop.back();
+  return SIZE{0, std::max(0, total - RectHeight(m_rcView))};
+}
+
+void CListUI::SetScrollPos(SIZE pos) {
+  const int y = std::clamp(static_cast<int>(pos.cy), 0, static_cast<int>(GetScrollRange().cy));
+  if (y == m_iScrollY) return;
+  m_iScrollY = y;
+  LayoutRows();
+  Invalidate();
+}
+
+int CListUI::LineStep() const { return Scale(m_info.nItemHeight); }
+void CListUI::LineUp() { SetScrollPos(SIZE{0, m_iScrollY - LineStep()}); }
+void CListUI::LineDown() { SetScrollPos(SIZE{0, m_iScrollY + LineStep()}); }
+void CListUI::PageUp() { SetScrollPos(SIZE{0, m_iScrollY - std::max(LineStep(), RectHeight(m_rcView) - LineStep())}); }
+void CListUI::PageDown() { SetScrollPos(SIZE{0, m_iScrollY + std::max(LineStep(), RectHeight(m_rcView) - LineStep())}); }
+void CListUI::HomeUp() { SetScrollPos(SIZE{0, 0}); }
+void CListUI::EndDown() { SetScrollPos(GetScrollRange()); }
+
+void CListUI::EnsureVisible(int index) {
+  if (index < 0 || index >= GetCount()) return;
+  if (m_rowTop.size() != static_cast<size_t>(GetCount()) + 1) return;
+  const int top = m_rowTop[static_cast<size_t>(index)];
+  const int bottom = top + RowHeight(GetItemAt(index));
+  const int viewH = RectHeight(m_rcView);
+  if (top < m_iScrollY) SetScrollPos(SIZE{0, top});
+  else if (bottom > m_iScrollY + viewH) SetScrollPos(SIZE{0, bottom - viewH});
+}
+
+RECT CListUI::GetScrollBarRect() const {
+  if (!m_bScrollBar) return RECT{};
+  return RECT{m_rcView.right, m_rcView.top, m_rcView.right + Scale(kScrollBarWidth), m_rcView.bottom};
+}
+
+RECT CListUI::GetScrollThumbRect() const {
+  RECT bar = GetScrollBarRect();
+  if (IsRectEmpty(bar)) return bar;
+  const int total = std::max(1, m_rowTop.back());
+  const int barH = RectHeight(bar);
+  const int thumbH = std::min(barH, std::max(Scale(kMinThumb), static_cast<int>(1LL * barH * RectHeight(m_rcView) / total)));
+  const int range = std::max(1, static_cast<int>(GetScrollRange().cy));
+  const int y = bar.top + static_cast<int>(1LL * (barH - thumbH) * m_iScrollY / range);
+  return RECT{bar.left + Scale(1), y, bar.right - Scale(1), y + thumbH};
+}
+
+CControlUI* CListUI::FindControl(FINDCONTROLPROC proc, void* data, UINT flags) {
+  if (!(flags & UIFIND_HITTEST)) return CVerticalLayoutUI::FindControl(proc, data, flags);
+  if ((flags & UIFIND_VISIBLE) && !IsVisible()) return nullptr;
+  if ((flags & UIFIND_ENABLED) && !IsEnabled()) return nullptr;
+  const POINT pt = *static_cast<POINT*>(data);
+  if (!PtInRect(m_rcItem, pt)) return nullptr;
+  if (IsMouseChildEnabled()) {
+    if (m_pHeader)
+      if (CControlUI* c = m_pHeader->FindControl(proc, data, flags)) return c;
+    if (PtInRect(m_rcView, pt) && m_iFirstShown >= 0)
+      for (int i = m_iLastShown; i >= m_iFirstShown; --i)
+        if (CControlUI* c = GetItemAt(i)->FindControl(proc, data, flags)) return c;
+  }
+  return CControlUI::FindControl(proc, data, flags);
+}
+
+bool CListUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopControl) {
+  if (!CControlUI::DoPaint(hDC, rcPaint, pStopControl)) return false;
+  RECT clip{};
+  if (!IntersectRect(clip, rcPaint, m_rcItem)) return true;
+  bool go = true;
+  CRenderEngine::PushClip(hDC, clip);
+  if (m_pHeader && m_pHeader->IsVisible()) go = m_pHeader != pStopControl && m_pHeader->Paint(hDC, clip, pStopControl);
+  RECT rows{};
+  if (go && m_iFirstShown >= 0 && IntersectRect(rows, clip, m_rcView)) {
+    CRenderEngine::PushClip(hDC, rows);
+    for (int i = m_iFirstShown; go && i <= m_iLastShown; ++i) {
+      CControlUI* row = GetItemAt(i);
+      if (row == pStopControl) go = false;
+      else if (row->IsVisible()) go = row->Paint(hDC, rows, pStopControl);
+    }
+    CRenderEngine::PopClip(hDC);
+  }
+  if (m_bScrollBar) {
+    const RECT bar = GetScrollBarRect();
+    const int r = Scale(kScrollBarWidth) / 2;
+    CRenderEngine::DrawColor(hDC, bar, kColorSurface, r);
+    const DWORD thumb = m_bThumbDrag ? kColorTextSecondary : m_bBarHot ? kColorTextDisabled : kColorBorder;
+    CRenderEngine::DrawColor(hDC, GetScrollThumbRect(), thumb, r);
+  }
+  CRenderEngine::PopClip(hDC);
+  return go;
+}
+
+void CListUI::MoveSelection(int to) {
+  const int n = GetCount();
+  if (n == 0) return;
+  to = std::clamp(to, 0, n - 1);
+  // Hidden or disabled rows are stepped over in the direction of travel.
+  const int step = to >= m_iCurSel ? 1 : -1;
+  for (int i = to; i >= 0 && i < n; i += step) {
+    CControlUI* row = GetItemAt(i);
+    if (!row->IsVisible() || !row->IsEnabled()) continue;
+    SelectItem(i, true, true);
+    EnsureVisible(i);
+    return;
+  }
+}
+
+void CListUI::DoEvent(TEventUI& event) {
+  switch (event.Type) {
+    case UIEVENT_SCROLLWHEEL: {
+      const int delta = static_cast<short>(HIWORD(event.wParam));
+      const int lines = delta / 120 != 0 ? delta / 120 : (delta > 0 ? 1 : -1);
+      SetScrollPos(SIZE{0, m_iScrollY - lines * kWheelLines * LineStep()});
+      return;
+    }
+    case UIEVENT_KEYDOWN: {
+      const WPARAM k = event.chKey;
+      const int page = std::max(1, RectHeight(m_rcView) / std::max(1, LineStep()));
+      if (k == kVkUp) MoveSelection(m_iCurSel < 0 ? 0 : m_iCurSel - 1);
+      else if (k == kVkDown) MoveSelection(m_iCurSel + 1);
+      else if (k == kVkPageUp) MoveSelection(m_iCurSel - page);
+      else if (k == kVkPageDown) MoveSelection(m_iCurSel + page);
+      else if (k == kVkHome) MoveSelection(0);
+      else if (k == kVkEnd) MoveSelection(GetCount() - 1);
+      else break;
+      return;
+    }
+    case UIEVENT_BUTTONDOWN:
+      if (m_bScrollBar && PtInRect(GetScrollBarRect(), event.ptMouse)) {
+        const RECT thumb = GetScrollThumbRect();
+        if (PtInRect(thumb, event.ptMouse)) {
+          m_bThumbDrag = true;
+          m_iDragStartY = event.ptMouse.y;
+          m_iDragStartScroll = m_iScrollY;
+          Invalidate();
+        } else if (event.ptMouse.y < thumb.top) PageUp();
+        else PageDown();
+        return;
+      }
+      break;
+    case UIEVENT_MOUSEMOVE:
+      if (m_bThumbDrag) {
+        const RECT bar = GetScrollBarRect(), thumb = GetScrollThumbRect();
+        const int travel = std::max(1, RectHeight(bar) - RectHeight(thumb));
+        const long long dy = event.ptMouse.y - m_iDragStartY;
+        SetScrollPos(SIZE{0, m_iDragStartScroll + static_cast<int>(dy * GetScrollRange().cy / travel)});
+        return;
+      }
+      if (m_bScrollBar) {
+        const bool hot = PtInRect(GetScrollBarRect(), event.ptMouse);
+        if (hot != m_bBarHot) {
+          m_bBarHot = hot;
+          Invalidate();
+        }
+      }
+      break;
+    case UIEVENT_BUTTONUP:
+      if (m_bThumbDrag) {
+        m_bThumbDrag = false;
+        Invalidate();
+        return;
+      }
+      break;
+    case UIEVENT_MOUSELEAVE:
+      if (m_bBarHot) {
+        m_bBarHot = false;
+        Invalidate();
+      }
+      break;
+    default:
+      break;
+  }
+  CVerticalLayoutUI::DoEvent(event);
+}
 
 void CListUI::SetAttribute(const char* name, const char* value) {
   if (m_info.SetAttribute(name, value)) {

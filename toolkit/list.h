@@ -133,9 +133,48 @@ class CListUI : public CVerticalLayoutUI, public IListOwnerUI {
   void DoEvent(TEventUI& event) override;
   void SetAttribute(const char* name, const char* value) override;
 
+  // Vertical scrolling, in pixels. Only the rows inside the view are laid
+  // out, hit-tested and drawn, so long lists stay cheap.
+  SIZE GetScrollPos() const { return SIZE{0, m_iScrollY}; }
+  SIZE GetScrollRange() const;
+  void SetScrollPos(SIZE pos);
+  void LineUp();
+  void LineDown();
+  void PageUp();
+  void PageDown();
+  void HomeUp();
+  void EndDown();
+  // Scrolls just enough to show the row.
+  void EnsureVisible(int index);
+  bool IsScrollBarShown() const { return m_bScrollBar; }
+  RECT GetScrollBarRect() const;
+  RECT GetScrollThumbRect() const;
+  // The rows laid out in the view now (first, last), or (-1, -1).
+  POINT GetVisibleRange() const { return POINT{m_iFirstShown, m_iLastShown}; }
+
+  void SetPos(RECT rc, bool bNeedInvalidate = true) override;
+  CControlUI* FindControl(FINDCONTROLPROC proc, void* data, UINT flags) override;
+  bool DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopControl) override;
+
  private:
   int Offset() const { return m_pHeader ? 1 : 0; }
   void Renumber();
+  void LayoutRows();
+  int RowHeight(CControlUI* row);
+  int LineStep() const;
+  // Row moves of the keyboard: select and show.
+  void MoveSelection(int to);
+
+  RECT m_rcView{};
+  std::vector<int> m_rowTop;  // per row, from the top of the content; one extra entry: the total
+  int m_iScrollY = 0;
+  bool m_bScrollBar = false;
+  bool m_bThumbDrag = false;
+  bool m_bBarHot = false;
+  int m_iDragStartY = 0;
+  int m_iDragStartScroll = 0;
+  int m_iFirstShown = -1;
+  int m_iLastShown = -1;
 
   TListInfoUI m_info;
   CListHeaderUI* m_pHeader = nullptr;

@@ -491,7 +491,9 @@ void CPaintManagerUI::HandleMouse(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     send(hover, UIEVENT_MOUSELEAVE);
     return;
   }
-  CControlUI* hit = uMsg == WM_MOUSEWHEEL ? (m_pFocus ? m_pFocus : FindControl(e.ptMouse)) : FindControl(e.ptMouse);
+  // The wheel scrolls what is under the pointer; rows and children pass it up.
+  CControlUI* hit = FindControl(e.ptMouse);
+  if (uMsg == WM_MOUSEWHEEL && !hit) hit = m_pFocus;
   if (hit && !hit->IsEnabled()) hit = nullptr;
   switch (uMsg) {
     case WM_MOUSEMOVE:
@@ -532,8 +534,44 @@ void CPaintManagerUI::HandleMouse(UINT uMsg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+namespace {
+
+bool IsTabStop(CControlUI* c) {
+  if (!(c->GetControlFlags() & UIFLAG_TABSTOP) || !c->IsKeyboardEnabled()) return false;
+  for (CControlUI* p = c; p; p = p->GetParent())
+    if (!p->IsVisible() || !p->IsEnabled()) return false;
+  return true;
+}
+
+CControlUI* CollectTabStop(CControlUI* c, void* data) {
+  auto* out = static_cast<std::vector<CControlUI*>*>(data);
+  if (IsTabStop(c)) out->push_back(c);
+  return nullptr;
+}
+
+}  // namespace
+
+bool CPaintManagerUI::SetNextTabControl(bool forward) {
+  if (!m_pRoot) return false;
+  DoLayout();
+  std::vector<CControlUI*> stops;
+  m_pRoot->FindControl(CollectTabStop, &stops, UIFIND_VISIBLE | UIFIND_ME_FIRST);
+  if (stops.empty()) return false;
+  const int n = static_cast<int>(stops.size());
+  int at = -1;
+  for (int i = 0; i < n; ++i)
+    if (stops[static_cast<size_t>(i)] == m_pFocus) at = i;
+  int next = at < 0 ? (forward ? 0 : n - 1) : (at + (forward ? 1 : n - 1)) % n;
+  SetFocus(stops[static_cast<size_t>(next)]);
+  return true;
+}
+
 void CPaintManagerUI::HandleKey(UINT uMsg, WPARAM wParam, LPARAM lParam) {
   CControlUI* focus = m_pFocus;
+  if (uMsg == WM_KEYDOWN && wParam == 0x09) {
+    SetNextTabControl((lParam & kKeyShiftHeld) == 0);
+    return;
+  }
   if (!focus) return;
   TEventUI e;
   e.Type = uMsg == WM_KEYDOWN ? UIEVENT_KEYDOWN : uMsg == WM_KEYUP ? UIEVENT_KEYUP : UIEVENT_CHAR;

@@ -16,6 +16,9 @@ namespace talmi {
 
 class CControlUI;
 
+// Set in the lParam of WM_KEYDOWN/WM_KEYUP while Shift is held.
+inline constexpr LPARAM kKeyShiftHeld = 0x01000000;
+
 enum UILIB_RESOURCETYPE {
   UILIB_FILE = 1,
   UILIB_ZIP,
@@ -98,6 +101,9 @@ class CPaintManagerUI {
   // Focus.
   CControlUI* GetFocus() const { return m_pFocus; }
   void SetFocus(CControlUI* control);
+  // Moves the focus to the next (or previous) visible, enabled tab stop,
+  // wrapping around; false when there is none.
+  bool SetNextTabControl(bool forward = true);
 
   // Control timers: the control receives UIEVENT_TIMER and, by default, the
   // notification "timer" with the id in wParam, until the timer is killed.

@@ -110,7 +110,7 @@ void* CSliderUI::GetInterface(const char* name) {
   return CProgressUI::GetInterface(name);
 }
 
-UINT CSliderUI::GetControlFlags() const { return IsEnabled() ? UIFLAG_SETCURSOR : 0; }
+UINT CSliderUI::GetControlFlags() const { return IsEnabled() ? UIFLAG_SETCURSOR | UIFLAG_TABSTOP : 0; }
 
 void CSliderUI::SetEnabled(bool enabled) {
   CProgressUI::SetEnabled(enabled);
@@ -203,6 +203,9 @@ void CSliderUI::DoEvent(TEventUI& event) {
         if (m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_VALUECHANGED);
       }
       return;
+    case UIEVENT_KEYDOWN:
+      if (IsEnabled() && HandleKey(event.chKey)) return;
+      break;
     case UIEVENT_MOUSEENTER:
       m_uButtonState |= UISTATE_HOT;
       Invalidate();
@@ -215,6 +218,20 @@ void CSliderUI::DoEvent(TEventUI& event) {
       break;
   }
   CProgressUI::DoEvent(event);
+}
+
+bool CSliderUI::HandleKey(WPARAM key) {
+  constexpr WPARAM kEnd = 0x23, kHome = 0x24, kLeft = 0x25, kUp = 0x26, kRight = 0x27, kDown = 0x28;
+  int target = m_nValue;
+  if (key == kLeft || key == kDown) target -= m_nStep;
+  else if (key == kRight || key == kUp) target += m_nStep;
+  else if (key == kHome) target = m_nMin;
+  else if (key == kEnd) target = m_nMax;
+  else return false;
+  const int before = m_nValue;
+  SetValue(target);
+  if (m_nValue != before && m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_VALUECHANGED);
+  return true;
 }
 
 void CSliderUI::SetAttribute(const char* name, const char* value) {

@@ -59,6 +59,8 @@ class CSliderUI : public CProgressUI {
   void SetCanSendMove(bool on) { m_bSendMove = on; }
   // The value under a point of the track.
   int ValueAt(POINT pt) const;
+  // Arrows step, Home/End go to the ends; "valuechanged" when it moved.
+  bool HandleKey(WPARAM key);
 
   void DoEvent(TEventUI& event) override;
   void SetAttribute(const char* name, const char* value) override;

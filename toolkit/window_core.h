@@ -82,6 +82,7 @@ class CHostWidget : public QWidget {
   void wheelEvent(QWheelEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
+  bool focusNextPrevChild(bool next) override;
 
  private:
   LRESULT Send(UINT uMsg, WPARAM wParam, LPARAM lParam);

@@ -118,6 +118,18 @@ void CButtonUI::SetAttribute(const char* name, const char* value) {
   else CLabelUI::SetAttribute(name, value);
 }
 
+void CButtonUI::PaintBorder(HDC hDC) {
+  const bool ring = IsFocused() && IsEnabled() && m_nBorderSize == 0 && UsesDefaultFace() &&
+                    !const_cast<CButtonUI*>(this)->GetInterface(DUI_CTR_OPTION);
+  if (!ring) {
+    CLabelUI::PaintBorder(hDC);
+    return;
+  }
+  const int radius = m_cxyBorderRound.cx ? GetBorderRound().cx : Scale(kButtonRadius);
+  CRenderEngine::DrawBorder(hDC, m_rcItem, Scale(1) > 1 ? Scale(1) : 1, m_bPrimary ? kColorText : kColorAccent,
+                            radius);
+}
+
 bool CButtonUI::UsesDefaultFace() const {
   return m_sNormalImage.IsEmpty() && m_sBkImage.IsEmpty() && !m_bBkColorSet;
 }

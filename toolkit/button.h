@@ -26,6 +26,8 @@ class CButtonUI : public CLabelUI {
   void SetAttribute(const char* name, const char* value) override;
   void PaintStatusImage(HDC hDC) override;
   void PaintBkColor(HDC hDC) override;
+  // The default face shows the keyboard focus with an accent ring.
+  void PaintBorder(HDC hDC) override;
   UINT GetButtonState() const { return m_uButtonState; }
 
   CDuiString GetNormalImage() const { return m_sNormalImage; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sim/report_descriptors.h"
+#include "sim/sim_records.h"
 
 namespace talmi {
 
@@ -20,22 +21,6 @@ constexpr uint8_t kRegRedHigh = 0xAD;
 constexpr uint8_t kRegGreenHigh = 0xAE;
 constexpr uint8_t kRegBlueHigh = 0xAF;
 
-// Settings defaults per slot (block bytes).
-constexpr size_t kBlockMode = 1;
-constexpr size_t kBlockBrightness = 2;
-constexpr size_t kBlockSpeed = 3;
-constexpr size_t kBlockMultiColour = 5;
-constexpr size_t kBlockRed = 6;
-constexpr size_t kBlockGreen = 7;
-constexpr size_t kBlockBlue = 8;
-constexpr uint8_t kDefaultMode = 0x01;
-constexpr uint8_t kDefaultBrightness = 4;
-constexpr uint8_t kDefaultWireSpeed = 2;
-
-constexpr size_t kInfoDeviceType = 0;
-constexpr size_t kInfoFirmwareLo = 1;
-constexpr size_t kInfoFirmwareHi = 2;
-constexpr size_t kInfoLights = 7;
 constexpr uint8_t kDeviceTypeHeadset = 0x07;
 
 // Battery %, power state (0 = external power: a USB headset), -, link, -, -.
@@ -50,20 +35,9 @@ CSimHeadset::CSimHeadset() {
   {
     std::lock_guard lk(mutex_);
     auto& info = RegionLocked(kInfo);
-    info[kInfoDeviceType] = kDeviceTypeHeadset;
-    info[kInfoFirmwareLo] = kSimHeadsetVersion & 0xFF;
-    info[kInfoFirmwareHi] = kSimHeadsetVersion >> 8;
-    info[kInfoLights] = kSimHeadsetLights;
+    WriteSimInfoHead(info, kDeviceTypeHeadset, kSimHeadsetVersion, kSimHeadsetLights);
     auto& settings = RegionLocked(kSettings);
-    for (size_t base = 0; base < settings.size(); base += kSimHeadsetSlotStride) {
-      settings[base + kBlockMode] = kDefaultMode;
-      settings[base + kBlockBrightness] = kDefaultBrightness;
-      settings[base + kBlockSpeed] = kDefaultWireSpeed;
-      settings[base + kBlockMultiColour] = 1;
-      settings[base + kBlockRed] = 0xFF;
-      settings[base + kBlockGreen] = 0xFF;
-      settings[base + kBlockBlue] = 0xFF;
-    }
+    FillSimLightBlocks(settings, kSimHeadsetSlotStride, kSimLightBlockSize);
     auto& status = RegionLocked(kStatus);
     std::copy(std::begin(kDefaultStatus), std::end(kDefaultStatus), status.begin());
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sim/report_descriptors.h"
+#include "sim/sim_records.h"
 
 namespace talmi {
 
@@ -92,28 +93,13 @@ static_assert(kSlotKeys[kSimFnSlot] == kFnKey);
 static_assert(kSlotKeys[0] == 0 && kSlotKeys[1] == 21, "slots follow the scan matrix");
 
 // Info record layout (bytes the firmware fills).
-constexpr size_t kInfoDeviceType = 0;
-constexpr size_t kInfoFirmwareLo = 1;
-constexpr size_t kInfoFirmwareHi = 2;
 constexpr size_t kInfoProfiles = 4;
-constexpr size_t kInfoLights = 7;
 constexpr uint8_t kDeviceTypeKeyboard = 0x01;
 constexpr uint8_t kProfileCount = 5;
 constexpr uint8_t kLightCount = 126;
 
-// Per-profile record defaults (block bytes; byte 0 belongs to the byte
-// before the record).
-constexpr size_t kBlockMode = 1;
-constexpr size_t kBlockBrightness = 2;
-constexpr size_t kBlockSpeed = 3;
-constexpr size_t kBlockMultiColour = 5;
-constexpr size_t kBlockRed = 6;
-constexpr size_t kBlockGreen = 7;
-constexpr size_t kBlockBlue = 8;
+// Per-profile record: the lighting block, then the light bytes.
 constexpr size_t kBlockLight = 17;
-constexpr uint8_t kDefaultMode = 0x01;
-constexpr uint8_t kDefaultBrightness = 4;
-constexpr uint8_t kDefaultWireSpeed = 2;
 
 // Status record: battery %, power state, -, link, -, -.
 constexpr uint8_t kDefaultStatus[kSimStatusSize] = {100, 0, 0, 0, 0, 0};
@@ -147,13 +133,10 @@ CSimKeyboard::CSimKeyboard(bool fnInKeyTable) {
   {
     std::lock_guard lk(mutex_);
     auto& info = RegionLocked(kInfo);
-    info[kInfoDeviceType] = kDeviceTypeKeyboard;
-    info[kInfoFirmwareLo] = kSimKeyboardVersion & 0xFF;
-    info[kInfoFirmwareHi] = kSimKeyboardVersion >> 8;
+    WriteSimInfoHead(info, kDeviceTypeKeyboard, kSimKeyboardVersion, kLightCount);
     info[kInfoProfiles] = kProfileCount;
     info[kSimInfoKeySlots] = kSimKeyboardSlots;
     info[kSimInfoMacroUnits] = kSimKeyboardMacroUnits;
-    info[kInfoLights] = kLightCount;
 
     auto& table = RegionLocked(kDefaultKeys);
     auto& attributes = RegionLocked(kAttributes);
@@ -169,16 +152,7 @@ CSimKeyboard::CSimKeyboard(bool fnInKeyTable) {
     RegionLocked(kKeyTable) = table;
 
     auto& settings = RegionLocked(kSettings);
-    for (size_t base = 0; base + kSimKeyboardBlockSize <= settings.size();
-         base += kSimKeyboardProfileStride) {
-      settings[base + kBlockMode] = kDefaultMode;
-      settings[base + kBlockBrightness] = kDefaultBrightness;
-      settings[base + kBlockSpeed] = kDefaultWireSpeed;
-      settings[base + kBlockMultiColour] = 1;
-      settings[base + kBlockRed] = 0xFF;
-      settings[base + kBlockGreen] = 0xFF;
-      settings[base + kBlockBlue] = 0xFF;
-    }
+    FillSimLightBlocks(settings, kSimKeyboardProfileStride, kSimKeyboardBlockSize);
     settings[0] = 0;  // active profile
 
     auto& status = RegionLocked(kStatus);

@@ -29,6 +29,10 @@ class CButtonUI : public CLabelUI {
   // The default face shows the keyboard focus with an accent ring.
   void PaintBorder(HDC hDC) override;
   UINT GetButtonState() const { return m_uButtonState; }
+  // The dialog's default: Return activates it when the focused control
+  // does not take Return itself.
+  bool IsPrimary() const { return m_bPrimary; }
+  void SetPrimary(bool on) { m_bPrimary = on; Invalidate(); }
 
   CDuiString GetNormalImage() const { return m_sNormalImage; }
   void SetNormalImage(const CDuiString& s);

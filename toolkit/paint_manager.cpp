@@ -10,6 +10,7 @@
 
 #include "platform/debug_output.h"
 #include "toolkit/attr_parse.h"
+#include "toolkit/button.h"
 #include "toolkit/control.h"
 #include "toolkit/palette.h"
 #include "toolkit/qt_render_context.h"
@@ -566,11 +567,31 @@ bool CPaintManagerUI::SetNextTabControl(bool forward) {
   return true;
 }
 
+CControlUI* FindPrimaryButton(CControlUI* c, void*) {
+  auto* b = static_cast<CButtonUI*>(c->GetInterface(DUI_CTR_BUTTON));
+  if (!b || !b->IsPrimary() || c->GetInterface(DUI_CTR_OPTION)) return nullptr;
+  for (CControlUI* p = c; p; p = p->GetParent())
+    if (!p->IsVisible() || !p->IsEnabled()) return nullptr;
+  return c;
+}
+
+bool CPaintManagerUI::ActivateDefaultButton() {
+  if (!m_pRoot) return false;
+  CControlUI* b = m_pRoot->FindControl(FindPrimaryButton, nullptr, UIFIND_VISIBLE | UIFIND_ME_FIRST);
+  return b && b->Activate();
+}
+
 void CPaintManagerUI::HandleKey(UINT uMsg, WPARAM wParam, LPARAM lParam) {
   CControlUI* focus = m_pFocus;
   if (uMsg == WM_KEYDOWN && wParam == 0x09) {
     SetNextTabControl((lParam & kKeyShiftHeld) == 0);
     return;
+  }
+  if (uMsg == WM_KEYDOWN && wParam == 0x0D) {
+    // Buttons, edits and combos answer Return themselves.
+    const bool own = focus && (focus->GetInterface(DUI_CTR_BUTTON) || focus->GetInterface(DUI_CTR_EDIT) ||
+                               focus->GetInterface(DUI_CTR_COMBO));
+    if (!own && ActivateDefaultButton()) return;
   }
   if (!focus) return;
   TEventUI e;

@@ -104,6 +104,8 @@ class CPaintManagerUI {
   // Moves the focus to the next (or previous) visible, enabled tab stop,
   // wrapping around; false when there is none.
   bool SetNextTabControl(bool forward = true);
+  // Activates the first visible, enabled primary button; false when none.
+  bool ActivateDefaultButton();
 
   // Control timers: the control receives UIEVENT_TIMER and, by default, the
   // notification "timer" with the id in wParam, until the timer is killed.

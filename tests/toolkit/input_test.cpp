@@ -2,6 +2,8 @@
 // notifications they must (and must not) produce.
 #include <gtest/gtest.h>
 
+#include <QPlainTextEdit>
+
 #include "tests/toolkit/input_helpers.h"
 #include "toolkit/button.h"
 #include "toolkit/combo.h"
@@ -223,6 +225,29 @@ TEST_F(InputTest, ReturnInAnEditIsReportedOnce) {
   w.Key(Qt::Key_Return);
   EXPECT_EQ(w.Seen(DUI_MSGTYPE_RETURN, "name").size(), 1u);
   EXPECT_EQ(w.Find("name")->GetText().str(), "ab");
+}
+
+constexpr const char* kRich = R"(<Window size="300,200"><VerticalLayout name="root">
+  <RichEdit name="notes" height="80"/><Button name="after" height="30"/></VerticalLayout></Window>)";
+
+TEST_F(InputTest, RichEditTakesLinesAndLetsTabMoveOn) {
+  InputWindow w(kRich);
+  ASSERT_TRUE(w.Open());
+  w.Key(Qt::Key_Tab);
+  QPlainTextEdit* field = nullptr;
+  for (QPlainTextEdit* e : w.host->findChildren<QPlainTextEdit*>())
+    if (e->isVisible()) field = e;
+  ASSERT_NE(field, nullptr);
+  for (auto [key, text] : {std::pair{Qt::Key_A, "a"}, std::pair{Qt::Key_Return, "\r"}, std::pair{Qt::Key_B, "b"}}) {
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(field, &down);
+  }
+  EXPECT_EQ(w.Find("notes")->GetText().str(), "a\nb");
+  EXPECT_TRUE(w.Seen(DUI_MSGTYPE_RETURN).empty()) << "Return is a new line here";
+  QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+  QApplication::sendEvent(field, &tab);
+  EXPECT_EQ(w.wnd.GetPaintManager().GetFocus(), w.Find("after"));
+  EXPECT_EQ(w.Find("notes")->GetText().str(), "a\nb");
 }
 
 constexpr const char* kCombo = R"(<Window size="300,300"><VerticalLayout name="root" inset="10,10,10,10">

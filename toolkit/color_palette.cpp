@@ -96,16 +96,32 @@ bool CColorPaletteUI::PickAt(POINT pt) {
   return true;
 }
 
+// A drag that leaves its area keeps following the mouse along the edge.
+bool CColorPaletteUI::PickDrag(POINT pt) {
+  RECT r = m_captureArea == Area::Field ? GetPaletteRect() : m_captureArea == Area::HueBar ? GetHueBarRect() : RECT{};
+  if (RectWidth(r) <= 0 || RectHeight(r) <= 0) return false;
+  pt.x = std::clamp<LONG>(pt.x, r.left, r.right - 1);
+  pt.y = std::clamp<LONG>(pt.y, r.top, r.bottom - 1);
+  return PickAt(pt);
+}
+
 void CColorPaletteUI::DoEvent(TEventUI& event) {
   switch (event.Type) {
     case UIEVENT_BUTTONDOWN:
-      if (IsEnabled()) m_bCaptured = PickAt(event.ptMouse);
+      if (!IsEnabled()) return;
+      m_captureArea = PtInRect(GetPaletteRect(), event.ptMouse) ? Area::Field
+                      : PtInRect(GetHueBarRect(), event.ptMouse) ? Area::HueBar
+                                                                 : Area::None;
+      m_bCaptured = PickAt(event.ptMouse);
+      if (!m_bCaptured) m_captureArea = Area::None;
       return;
     case UIEVENT_MOUSEMOVE:
-      if (m_bCaptured) PickAt(event.ptMouse);
+      if (m_bCaptured) PickDrag(event.ptMouse);
       return;
     case UIEVENT_BUTTONUP:
+      if (m_bCaptured) PickDrag(event.ptMouse);
       m_bCaptured = false;
+      m_captureArea = Area::None;
       return;
     default:
       break;

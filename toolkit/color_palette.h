@@ -40,6 +40,9 @@ class CColorPaletteUI : public CControlUI {
   int m_iBright = 100;
   DWORD m_dwSelectColor = 0xFFFF0000;
   bool m_bCaptured = false;
+  // What a drag started on; the drag keeps picking on it, clamped to it.
+  enum class Area { None, Field, HueBar } m_captureArea = Area::None;
+  bool PickDrag(POINT pt);
   CDuiString m_sThumbImage;
 };
 

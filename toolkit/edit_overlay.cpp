@@ -83,13 +83,14 @@ EditOverlay* OpenEditOverlay(CEditUI* edit) {
       if (ov->updating) return;
       const QString typed = w->toPlainText();
       const CDuiString filtered = edit->FilterInput(typed.toUtf8().constData());
-      edit->SetUserText(filtered);
       if (QString::fromUtf8(filtered.GetData()) != typed) {
         ov->updating = true;
         w->setPlainText(QString::fromUtf8(filtered.GetData()));
         w->moveCursor(QTextCursor::End);
         ov->updating = false;
       }
+      // Last: a handler of "textchanged" may move the focus and close this field.
+      edit->SetUserText(filtered);
     });
     ov->field = w;
   } else {
@@ -111,6 +112,7 @@ EditOverlay* OpenEditOverlay(CEditUI* edit) {
         w->setCursorPosition(cursor < 0 ? 0 : cursor);
         ov->updating = false;
       }
+      // Last: a handler of "textchanged" may move the focus and close this field.
       edit->SetUserText(filtered);
     });
     ov->field = w;

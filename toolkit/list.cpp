@@ -243,6 +243,7 @@ bool CListUI::AddAt(CControlUI* control, int index) {
   if (auto* item = static_cast<IListItemUI*>(control->GetInterface(DUI_CTR_LISTITEM))) item->SetOwner(this);
   if (m_iCurSel >= index) ++m_iCurSel;
   Renumber();
+  ForgetLayout();
   return true;
 }
 
@@ -261,6 +262,7 @@ bool CListUI::RemoveAt(int index, bool doNotDestroy) {
   if (index == m_iCurSel) m_iCurSel = -1;
   else if (index < m_iCurSel) --m_iCurSel;
   Renumber();
+  ForgetLayout();
   return true;
 }
 
@@ -333,6 +335,13 @@ void CListUI::SetPos(RECT rc, bool bNeedInvalidate) {
   LayoutRows();
 }
 
+void CListUI::ForgetLayout() {
+  // Row indexes of the last layout mean nothing once rows come or go; the
+  // next layout (already asked for by the container) rebuilds them.
+  m_rowTop.clear();
+  m_iFirstShown = m_iLastShown = -1;
+}
+
 void CListUI::LayoutRows() {
   m_iFirstShown = m_iLastShown = -1;
   const int n = GetCount();
@@ -375,6 +384,8 @@ void CListUI::EndDown() { SetScrollPos(GetScrollRange()); }
 
 void CListUI::EnsureVisible(int index) {
   if (index < 0 || index >= GetCount()) return;
+  // Rows added since the last layout: measure them now.
+  if (m_rowTop.size() != static_cast<size_t>(GetCount()) + 1 && !IsRectEmpty(m_rcItem)) SetPos(m_rcItem, false);
   if (m_rowTop.size() != static_cast<size_t>(GetCount()) + 1) return;
   const int top = m_rowTop[static_cast<size_t>(index)];
   const int bottom = top + RowHeight(GetItemAt(index));
@@ -390,7 +401,7 @@ RECT CListUI::GetScrollBarRect() const {
 
 RECT CListUI::GetScrollThumbRect() const {
   RECT bar = GetScrollBarRect();
-  if (IsRectEmpty(bar)) return bar;
+  if (IsRectEmpty(bar) || m_rowTop.empty()) return RECT{};
   const int total = std::max(1, m_rowTop.back());
   const int barH = RectHeight(bar);
   const int thumbH = std::min(barH, std::max(Scale(kMinThumb), static_cast<int>(1LL * barH * RectHeight(m_rcView) / total)));
@@ -410,7 +421,8 @@ CControlUI* CListUI::FindControl(FINDCONTROLPROC proc, void* data, UINT flags) {
       if (CControlUI* c = m_pHeader->FindControl(proc, data, flags)) return c;
     if (PtInRect(m_rcView, pt) && m_iFirstShown >= 0)
       for (int i = m_iLastShown; i >= m_iFirstShown; --i)
-        if (CControlUI* c = GetItemAt(i)->FindControl(proc, data, flags)) return c;
+        if (CControlUI* row = GetItemAt(i))
+          if (CControlUI* c = row->FindControl(proc, data, flags)) return c;
   }
   return CControlUI::FindControl(proc, data, flags);
 }
@@ -427,6 +439,7 @@ bool CListUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopControl) {
     CRenderEngine::PushClip(hDC, rows);
     for (int i = m_iFirstShown; go && i <= m_iLastShown; ++i) {
       CControlUI* row = GetItemAt(i);
+      if (!row) break;
       if (row == pStopControl) go = false;
       else if (row->IsVisible()) go = row->Paint(hDC, rows, pStopControl);
     }

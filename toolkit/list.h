@@ -160,6 +160,7 @@ class CListUI : public CVerticalLayoutUI, public IListOwnerUI {
   int Offset() const { return m_pHeader ? 1 : 0; }
   void Renumber();
   void LayoutRows();
+  void ForgetLayout();
   int RowHeight(CControlUI* row);
   int LineStep() const;
   // Row moves of the keyboard: select and show.

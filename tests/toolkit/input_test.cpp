@@ -408,6 +408,17 @@ TEST_F(LongListTest, KeysThumbDragAndEnsureVisible) {
   w.Move(POINT{p.x, list->GetPos().bottom + 50}, Qt::LeftButton);
   w.Release(POINT{p.x, list->GetPos().bottom + 50});
   EXPECT_EQ(list->GetScrollPos().cy, list->GetScrollRange().cy);
+  // Rows going while the list is scrolled to the end: nothing stale is hit
+  // or drawn, and a row added is measured when it must be shown.
+  for (int i = 0; i < 100; ++i) ASSERT_TRUE(list->RemoveAt(list->GetCount() - 1));
+  EXPECT_EQ(w.wnd.GetPaintManager().FindControl(InputWindow::Center(list)), list);
+  EXPECT_TRUE(w.wnd.SaveAsPng((std::string(TALMI_BINARY_DIR) + "/toolkit_list_scratch.png").c_str()));
+  auto* extra = new CListLabelElementUI;
+  extra->SetText("added");
+  ASSERT_TRUE(list->Add(extra));
+  list->EnsureVisible(list->GetCount() - 1);
+  EXPECT_EQ(list->GetScrollPos().cy, list->GetScrollRange().cy);
+  EXPECT_EQ(list->GetVisibleRange().y, list->GetCount() - 1);
   // A double click on a row activates it.
   CControlUI* row = list->GetItemAt(list->GetVisibleRange().x + 2);
   w.DoubleClick(POINT{row->GetPos().left + 20, (row->GetPos().top + row->GetPos().bottom) / 2});

@@ -316,6 +316,25 @@ void COptionUI::PaintDefaultIndicator(HDC hDC) {
   CRenderEngine::DrawLine(hDC, RECT{p1.x, p1.y, p2.x, p2.y}, Scale(2), kColorText);
 }
 
+void COptionUI::PaintText(HDC hDC) {
+  const Look look = m_look == Look::Automatic ? (m_sGroupName.IsEmpty() ? Look::Check : Look::Tab) : m_look;
+  const bool indicator = look != Look::Tab && UsesDefaultFace() && m_sSelectedImage.IsEmpty();
+  if (!indicator) {
+    CButtonUI::PaintText(hDC);
+    return;
+  }
+  const CDuiString text = GetText();
+  if (text.IsEmpty()) return;
+  // Same place as PaintDefaultIndicator's box, then a gap.
+  const int box = Scale(kIndicatorSize);
+  const RECT pad = GetTextPadding();
+  const int boxLeft = pad.left >= box ? m_rcItem.left : m_rcItem.left + pad.left;
+  RECT r{boxLeft + box + Scale(6), m_rcItem.top + pad.top, m_rcItem.right - pad.right, m_rcItem.bottom - pad.bottom};
+  if (r.right <= r.left) return;
+  const UINT style = (m_uTextStyle & ~(DT_CENTER | DT_RIGHT)) | DT_END_ELLIPSIS;
+  CRenderEngine::DrawText(hDC, m_pManager, r, text, CurrentTextColor(), m_iFont, style);
+}
+
 void COptionUI::PaintStatusImage(HDC hDC) {
   if (m_bSelected) {
     bool drawn = false;

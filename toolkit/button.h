@@ -90,6 +90,8 @@ class COptionUI : public CButtonUI {
   void SetAttribute(const char* name, const char* value) override;
   void PaintStatusImage(HDC hDC) override;
   void PaintBkColor(HDC hDC) override;
+  // Check and radio options put their text after the indicator.
+  void PaintText(HDC hDC) override;
 
  protected:
   DWORD CurrentTextColor() const override;

@@ -92,7 +92,12 @@ void CHostWidget::closeEvent(QCloseEvent* e) {
 }
 
 void CHostWidget::changeEvent(QEvent* e) {
-  if (e->type() == QEvent::ActivationChange) Send(WM_ACTIVATE, isActiveWindow() ? WA_ACTIVE : WA_INACTIVE, 0);
+  if (e->type() == QEvent::ActivationChange) {
+    const bool active = isActiveWindow();
+    Send(WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
+    std::shared_ptr<WindowCore> core = m_core.lock();
+    if (!active && core && core->closeOnDeactivate && !core->destroying) PostMessage(core->hwnd, WM_CLOSE, IDCANCEL, 0);
+  }
   QWidget::changeEvent(e);
 }
 

@@ -34,6 +34,7 @@ struct WindowCore {
   std::map<UINT_PTR, QTimer*> timers;
   QEventLoop* modalLoop = nullptr;
   UINT closeCode = 0;
+  bool closeOnDeactivate = false;
   std::vector<std::shared_ptr<PendingSend>> pending;  // guarded by the registry lock
 };
 

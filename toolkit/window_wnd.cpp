@@ -10,6 +10,7 @@
 #include "toolkit/paint_manager.h"
 #include "toolkit/resource_manager.h"
 #include "toolkit/window_core.h"
+#include "toolkit/window_place.h"
 
 namespace talmi {
 namespace {
@@ -74,6 +75,7 @@ HWND CWindowWnd::Create(HWND hwndParent, const CDuiString& name, DWORD style, DW
     return nullptr;
   }
   if (m_hWnd && IsWindow(m_hWnd)) return m_hWnd;
+  WatchScreens();
   std::shared_ptr<WindowCore> core = RegisterCore(this);
   core->owner = hwndParent;
   core->className = GetWindowClassName();
@@ -241,7 +243,11 @@ bool ShowWindow(HWND hWnd, int nCmdShow) {
     case SW_SHOWMINIMIZED:
     case SW_MINIMIZE: w->showMinimized(); break;
     case SW_SHOWMAXIMIZED: w->showMaximized(); break;
-    case SW_RESTORE: w->showNormal(); break;
+    case SW_RESTORE:
+      // From minimised, back to what it was before (maximised or normal).
+      if (w->isMinimized() && w->isMaximized()) w->showMaximized();
+      else w->showNormal();
+      break;
     case SW_SHOWNOACTIVATE:
       w->setAttribute(Qt::WA_ShowWithoutActivating, true);
       w->show();
@@ -271,7 +277,8 @@ bool IsIconic(HWND hWnd) {
 
 bool IsZoomed(HWND hWnd) {
   std::shared_ptr<WindowCore> core = FindCore(hWnd);
-  return core && core->host && core->host->isMaximized();
+  // A minimised window keeps its maximised state underneath; it is not zoomed then.
+  return core && core->host && core->host->isMaximized() && !core->host->isMinimized();
 }
 
 bool GetWindowRect(HWND hWnd, RECT* rc) {

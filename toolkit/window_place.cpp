@@ -1,5 +1,6 @@
 #include "toolkit/window_place.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
@@ -57,6 +58,13 @@ void WatchScreen(QScreen* s) {
 RECT GetMonitorWorkArea(HWND hWnd) {
   QScreen* s = ScreenOf(hWnd);
   return s ? ToRect(s->availableGeometry()) : RECT{0, 0, 1024, 768};
+}
+
+bool GetCursorPos(POINT* pt) {
+  if (!pt || !QGuiApplication::instance()) return false;
+  const QPoint p = QCursor::pos();
+  *pt = POINT{p.x(), p.y()};
+  return true;
 }
 
 bool ClientToScreen(HWND hWnd, POINT* pt) {

@@ -8,6 +8,8 @@ namespace talmi {
 // The available area (without panels) of the monitor the window is on;
 // the primary screen's for an unknown window.
 RECT GetMonitorWorkArea(HWND hWnd);
+// The mouse position in screen pixels (where a tray menu opens).
+bool GetCursorPos(POINT* pt);
 // Client point of a window to screen pixels.
 bool ClientToScreen(HWND hWnd, POINT* pt);
 bool SetTopMost(HWND hWnd, bool topMost);

@@ -1,6 +1,7 @@
 // Window behaviours driven through the native widgets: modal loops, system
 // commands, top-most and tool windows, close on deactivation, anchoring and
 // the screen messages.
+#include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -171,6 +172,11 @@ TEST_F(WindowBehaviourTest, WorkAreaIsTheWindowsMonitor) {
   EXPECT_EQ(RectHeight(area), g.height());
   const RECT none = GetMonitorWorkArea(nullptr);
   EXPECT_EQ(RectWidth(none), g.width());
+  QCursor::setPos(QPoint(g.left() + 33, g.top() + 44));
+  POINT cursor{};
+  ASSERT_TRUE(GetCursorPos(&cursor));
+  EXPECT_EQ(cursor.x, g.left() + 33);
+  EXPECT_EQ(cursor.y, g.top() + 44);
 }
 
 TEST_F(WindowBehaviourTest, ScreenChangesReachTheWindows) {

@@ -178,14 +178,20 @@ void CSliderUI::DoEvent(TEventUI& event) {
     case UIEVENT_DBLCLICK:
       if (IsEnabled() && PtInRect(m_rcItem, event.ptMouse)) {
         m_uButtonState |= UISTATE_CAPTURED;
-        SetValue(ValueAt(event.ptMouse));
+        // Grabbing the thumb keeps the value; the drag moves it from there.
+        // A press on the track jumps the thumb under the pointer.
+        const RECT thumb = GetThumbRect();
+        m_ptGrab = POINT{0, 0};
+        if (PtInRect(thumb, event.ptMouse))
+          m_ptGrab = POINT{event.ptMouse.x - (thumb.left + thumb.right) / 2, event.ptMouse.y - (thumb.top + thumb.bottom) / 2};
+        SetValue(ValueAt(Grabbed(event.ptMouse)));
         if (m_bSendMove && m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_MOVEVALUECHANGED);
       }
       return;
     case UIEVENT_MOUSEMOVE:
       if (m_uButtonState & UISTATE_CAPTURED) {
         int before = m_nValue;
-        SetValue(ValueAt(event.ptMouse));
+        SetValue(ValueAt(Grabbed(event.ptMouse)));
         if (m_bSendMove && before != m_nValue && m_pManager)
           m_pManager->SendNotify(this, DUI_MSGTYPE_MOVEVALUECHANGED);
       }
@@ -193,7 +199,7 @@ void CSliderUI::DoEvent(TEventUI& event) {
     case UIEVENT_BUTTONUP:
       if (m_uButtonState & UISTATE_CAPTURED) {
         m_uButtonState &= ~UISTATE_CAPTURED;
-        SetValue(ValueAt(event.ptMouse));
+        SetValue(ValueAt(Grabbed(event.ptMouse)));
         if (m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_VALUECHANGED);
       }
       return;

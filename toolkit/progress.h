@@ -71,7 +71,11 @@ class CSliderUI : public CProgressUI {
  protected:
   RECT TrackRect() const override;
 
+  // Where the thumb's centre would be for a pointer at pt, given the grab.
+  POINT Grabbed(POINT pt) const { return POINT{pt.x - m_ptGrab.x, pt.y - m_ptGrab.y}; }
+
   SIZE m_szThumb{14, 14};
+  POINT m_ptGrab{};
   UINT m_uButtonState = 0;
   int m_nStep = 1;
   bool m_bSendMove = false;

@@ -144,12 +144,22 @@ TEST_F(InputTest, SliderDragSendsMovesThenOneValueChanged) {
   w.Release(POINT{p.x + 120, y});
   EXPECT_EQ(w.Seen(DUI_MSGTYPE_VALUECHANGED, "s").size(), 1u);
   EXPECT_EQ(s->GetValue(), moving);
+  // A press off the thumb's centre but on it keeps the value: it is grabbed, not moved.
+  {
+    const RECT t = s->GetThumbRect();
+    const int before = s->GetValue();
+    const POINT off{t.right - 2, (t.top + t.bottom) / 2};
+    w.Press(off);
+    w.Release(off);
+    EXPECT_EQ(s->GetValue(), before);
+    ASSERT_EQ(w.Seen(DUI_MSGTYPE_VALUECHANGED, "s").size(), 2u);
+  }
   // Beyond the end of the track the value stops at the maximum.
   w.Press(POINT{s->GetPos().right - 2, y});
   w.Move(POINT{s->GetPos().right + 100, y}, Qt::LeftButton);
   w.Release(POINT{s->GetPos().right + 100, y});
   EXPECT_EQ(s->GetValue(), 100);
-  EXPECT_EQ(w.Seen(DUI_MSGTYPE_VALUECHANGED, "s").size(), 2u);
+  EXPECT_EQ(w.Seen(DUI_MSGTYPE_VALUECHANGED, "s").size(), 3u);
 }
 
 TEST_F(InputTest, SliderTrackClickAndKeys) {

@@ -173,6 +173,21 @@ TEST_F(MenuTest, AlignmentPlacesTheMenuAroundThePoint) {
   }
 }
 
+TEST_F(MenuTest, OwnerDestroyedWhileTheMenuIsOpen) {
+  CMenuWnd* m = OpenMenu();
+  ASSERT_NE(m, nullptr);
+  MoveTo(menuHwnd, RowCenter(m, "more"));
+  ASSERT_NE(m->SubMenu(), nullptr);
+  HWND subHwnd = m->SubMenu()->GetHWND();
+  // A choice already made when the owner goes reaches nobody.
+  ClickAt(subHwnd, CenterOf(m->SubMenu()->ItemRect(0)));
+  DestroyWindow(owner->GetHWND());
+  EXPECT_FALSE(IsWindow(menuHwnd));
+  EXPECT_FALSE(IsWindow(subHwnd));
+  ProcessUiEvents();
+  EXPECT_TRUE(commands.empty());
+}
+
 TEST_F(MenuTest, UnreadableMenusOpenNothing) {
   DebugCapture capture;
   const char* inputs[] = {"no_such_menu.xml", "broken.xml", "<Menu></Menu>", "<Menu><MenuElement"};
